@@ -1,0 +1,58 @@
+# Windows targets: the program, its Win32 library and the tests that need real windows.
+enable_language(RC)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+if(MINGW)
+  # A self-contained exe: no libstdc++, libgcc or libwinpthread DLLs beside it.
+  add_link_options(-static)
+endif()
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  if(CMAKE_SYSTEM_PROCESSOR MATCHES "ARM64|aarch64")
+    set(VIREON_MANIFEST_ARCH arm64)
+  else()
+    set(VIREON_MANIFEST_ARCH amd64)
+  endif()
+else()
+  set(VIREON_MANIFEST_ARCH x86)
+endif()
+set(VIREON_GEN_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(res/vireon.manifest.in ${VIREON_GEN_DIR}/vireon.manifest @ONLY)
+configure_file(res/version.h.in ${VIREON_GEN_DIR}/version.h @ONLY)
+
+set(VIREON_RC ${CMAKE_SOURCE_DIR}/res/vireon.rc)
+set_source_files_properties(${VIREON_RC} PROPERTIES
+  OBJECT_DEPENDS "${VIREON_GEN_DIR}/vireon.manifest;${VIREON_GEN_DIR}/version.h")
+
+add_library(vireon_win STATIC
+  src/win/back_buffer.cpp
+  src/win/dialog.cpp
+  src/win/message_box.cpp
+  src/trail/trail_renderer.cpp
+  src/overlay/monitor_win.cpp
+  src/settings/settings_file.cpp
+  src/app/process_modes.cpp
+)
+target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
+target_link_libraries(vireon_win PUBLIC vireon_pure
+  gdiplus comctl32 dwmapi version shell32 gdi32 user32)
+
+# Resources live in each executable: a .res inside a static library is never pulled in.
+function(vireon_add_resources target)
+  target_sources(${target} PRIVATE ${VIREON_RC})
+  target_include_directories(${target} PRIVATE res ${VIREON_GEN_DIR})
+endfunction()
+
+if(VIREON_BUILD_TESTS)
+  add_executable(win_tests
+    tests/win/win_test_main.cpp
+    tests/win/test_support.cpp
+    tests/win/renderer_test.cpp
+    tests/win/overlay_test.cpp
+    tests/win/settings_file_test.cpp
+    tests/win/process_modes_test.cpp
+  )
+  vireon_add_resources(win_tests)
+  target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)
+  add_test(NAME win_tests COMMAND win_tests)
+endif()

@@ -1,0 +1,49 @@
+# Sourced by the test and run scripts: a Wine prefix inside the build folder,
+# a private X display and a persistent wineserver, all stopped by vireon_stop_display.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEARCH=win64
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+
+vireon_prepare_prefix() {
+  local ready="$WINEPREFIX/.vireon-ready"
+  [ -f "$ready" ] && return 0
+  echo "wine: preparing the prefix in $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  DISPLAY= wineboot -i >/dev/null 2>&1
+  wineserver -w
+  # Debian's Wine does not find its own fonts; without Tahoma dialogs grow.
+  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  # Unmanaged windows close at once and Wine sets the keyboard focus itself.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wine winecfg -v win10 >/dev/null 2>&1
+  wineserver -w
+  touch "$ready"
+}
+
+vireon_start_display() {
+  local n=99
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  VIREON_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.05
+  done
+  wineserver -p
+  # Wine's helper processes must not inherit a test's output pipe.
+  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+}
+
+vireon_stop_display() {
+  wineserver -k 2>/dev/null || true
+  if [ -n "${VIREON_XVFB_PID:-}" ]; then
+    kill "$VIREON_XVFB_PID" 2>/dev/null || true
+    wait "$VIREON_XVFB_PID" 2>/dev/null || true
+    VIREON_XVFB_PID=
+  fi
+}

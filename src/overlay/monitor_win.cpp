@@ -1,0 +1,101 @@
+#include "overlay/monitor_win.h"
+
+#include "resource.h"
+#include "settings/trail_settings.h"
+#include "trail/trail_renderer.h"
+
+CMonitorWin::CMonitorWin() noexcept : win::Dialog(IDD_MONITOR) {}
+
+void CMonitorWin::ResetOverlay() {
+    const HWND self = hwnd();
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(self, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
+
+    colorKey = RGB(0, 0, 1);
+    dialogBrush.reset(::CreateSolidBrush(colorKey));
+
+    RECT outer{};
+    ::GetWindowRect(self, &outer);
+    backBuffer.Create(outer.right - outer.left, outer.bottom - outer.top);
+
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    history.fill({cursor.x, cursor.y});
+
+    trail::ClearImage(backBuffer, colorKey);
+    ApplyLayeredAttributes();
+    restDrawn = 0;
+}
+
+void CMonitorWin::ApplyLayeredAttributes() const noexcept {
+    ::SetLayeredWindowAttributes(hwnd(), colorKey, settings::AlphaFromOpacity(style.opacityPercent),
+                                 LWA_COLORKEY | LWA_ALPHA);
+}
+
+void CMonitorWin::UpdateTrail(int x, int y) {
+    trail::ShiftHistory(history, {x, y});
+    if (!trailOn) {
+        ::ShowWindow(hwnd(), SW_HIDE);
+        return;
+    }
+    if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
+
+    trail::FitTrail(history, backBuffer.width(), backBuffer.height(), fittedPoints);
+    trail::ClearImage(backBuffer, colorKey);
+    if (style.straightLines)
+        trail::DrawStraightLines(backBuffer, fittedPoints, style);
+    else
+        trail::DrawCurve(backBuffer, fittedPoints, style);
+    newestDrawnPos = trail::DrawPoints(backBuffer, fittedPoints, style);
+    PlaceWindow();
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CMonitorWin::PlaceWindow() {
+    const POINT pointer{history[0].x, history[0].y};
+    RECT own{};
+    ::GetWindowRect(hwnd(), &own);
+
+    RECT panel{};
+    if (::GetWindowRect(panelHwnd, &panel) && ::PtInRect(&panel, pointer)) {
+        ::ShowWindow(hwnd(), SW_HIDE);
+        return;
+    }
+
+    const HWND companion = ::FindWindowW(nullptr, kCompanionWindowTitle);
+    const HWND after = (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
+    ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y,
+                   own.right - own.left, own.bottom - own.top, SWP_SHOWWINDOW);
+}
+
+BOOL CMonitorWin::DestroyWindow() { return win::Dialog::DestroyWindow(); }
+
+std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (win::IsCtlColorMessage(message))
+        return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
+    switch (message) {
+    case WM_PAINT: OnPaint(); return 0;
+    case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
+    default: return win::Dialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CMonitorWin::OnPaint() {
+    const win::PaintScope paint(hwnd());
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    if (!backBuffer.exists()) {
+        const win::Brush key(::CreateSolidBrush(colorKey));
+        ::FillRect(paint.dc(), &client, key.get());
+        return;
+    }
+    ::SetStretchBltMode(paint.dc(), HALFTONE);
+    const win::BufferDC image(backBuffer);
+    ::StretchBlt(paint.dc(), 0, 0, client.right - client.left, client.bottom - client.top, image.get(), 0, 0,
+                 backBuffer.width(), backBuffer.height(), SRCCOPY);
+}
+
+HBRUSH CMonitorWin::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
+    return win::CtlColorKind(message) == CTLCOLOR_DLG ? dialogBrush.get() : fallback;
+}

@@ -1,0 +1,50 @@
+// The layered, click-through popup that shows the pointer trail.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "trail/trail_geometry.h"
+#include "trail/trail_style.h"
+#include "win/back_buffer.h"
+#include "win/dialog.h"
+#include "win/gdi.h"
+
+// Title of the companion program's window that the overlay keeps just below.
+inline constexpr wchar_t kCompanionWindowTitle[] = L"_BRACKENWOOD_VEILPAN";
+
+class CMonitorWin : public win::Dialog {
+public:
+    CMonitorWin() noexcept;
+
+    // Layered style, colour key, back buffer of the window's size, history
+    // filled with the current pointer position, first alpha.
+    void ResetOverlay();
+    // One timer tick with the pointer's screen position.
+    void UpdateTrail(int x, int y);
+    // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
+    void PlaceWindow();
+    BOOL DestroyWindow() override;
+
+    // Sets the layered attributes for the current colour key and opacity.
+    void ApplyLayeredAttributes() const noexcept;
+
+    win::BackBuffer backBuffer;
+    COLORREF colorKey = 0x00010000;
+    win::Brush dialogBrush;
+    trail::PointArray fittedPoints{};
+    trail::TrailHistory history{};
+    trail::Point newestDrawnPos{};
+    std::int32_t trailOn = 0;
+    trail::TrailStyle style;
+    HWND panelHwnd = nullptr;
+    std::int32_t restDrawn = 0;
+
+protected:
+    std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnPaint();
+    HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+};

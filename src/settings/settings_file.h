@@ -1,0 +1,26 @@
+// Moving the settings between memory, the INI file and the overlay.
+#pragma once
+
+#include <string>
+
+#include "settings/trail_settings.h"
+
+class CMonitorWin;
+
+namespace settings {
+
+// "<folder>\Vireon.ini"; an empty folder names the file in the drive's root.
+std::wstring SettingsPathFor(const std::wstring& appFolder);
+
+// Reads the ten keys of [SYSTEM]; a missing file, section or key leaves the
+// field as it was. Does nothing unless readWriteMode is set.
+void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWriteMode);
+
+// Writes all ten keys of [SYSTEM] as decimal text; other sections and keys of
+// the file are left alone. Does nothing unless readWriteMode is set.
+void SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode);
+
+// Derives the overlay's style and sets its layered attributes at once.
+void ApplySettings(const TrailSettings& settings, CMonitorWin& overlay);
+
+}  // namespace settings

@@ -1,0 +1,116 @@
+#include "trail/trail_geometry.h"
+
+#include <algorithm>
+
+namespace trail {
+namespace {
+
+using Axis = std::array<std::int64_t, kHistoryLength>;
+
+// Screen coordinates on a multi-monitor desktop span more than int32 can hold
+// as a difference, so each axis is fitted in 64 bits. After fitting, every
+// value lies within [-limit, limit] and fits back into int32.
+void FitAxis(Axis& v, int limit) noexcept {
+    const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+    const std::int64_t min = *lo;
+    const std::int64_t extent = *hi - min;
+    for (auto& c : v) c -= min;
+
+    // The ratio is formed once and then multiplied, not limit * c / extent:
+    // the two differ by one pixel for some extents, and the drawn trail must
+    // match the established rounding.
+    if (extent > limit) {
+        const double ratio = static_cast<double>(limit) / static_cast<double>(extent);
+        for (auto& c : v) c = static_cast<std::int64_t>(ratio * static_cast<double>(c));
+    }
+
+    const auto [lo2, hi2] = std::minmax_element(v.begin(), v.end());
+    const std::int64_t half = (*hi2 - *lo2) / 2;
+    for (auto& c : v) c -= half;
+}
+
+std::int32_t ClampAxis(std::int64_t margin, std::int64_t size, std::int32_t offset) noexcept {
+    std::int64_t c = size / 2 + offset;
+    if (c < margin) c = margin;
+    // Second on purpose: in an image no wider than two margins this test wins.
+    if (c >= size - margin) c = size - margin - 1;
+    return static_cast<std::int32_t>(c);
+}
+
+}  // namespace
+
+void ShiftHistory(TrailHistory& history, Point newest) noexcept {
+    for (int i = kHistoryLength - 1; i > 0; --i) history[i] = history[i - 1];
+    history[0] = newest;
+}
+
+bool IsAtRest(const TrailHistory& history) noexcept {
+    return std::all_of(history.begin() + 1, history.end(),
+                       [&](Point p) { return p == history[0]; });
+}
+
+TickDecision DecideRest(const TrailHistory& history, std::int32_t& restDrawn) noexcept {
+    if (!IsAtRest(history)) {
+        restDrawn = 0;
+        return TickDecision::Draw;
+    }
+    // A resting pointer is drawn once so the trail collapses to a dot, then
+    // left alone until it moves again.
+    if (restDrawn != 0) return TickDecision::Skip;
+    restDrawn = 1;
+    return TickDecision::Draw;
+}
+
+void FitTrail(const TrailHistory& history, int width, int height, PointArray& fitted) noexcept {
+    Axis xs{};
+    Axis ys{};
+    for (int i = 0; i < kHistoryLength; ++i) {
+        xs[i] = history[i].x;
+        ys[i] = history[i].y;
+    }
+    FitAxis(xs, width);
+    FitAxis(ys, height);
+    for (int i = 0; i < kHistoryLength; ++i) {
+        fitted[i] = {static_cast<std::int32_t>(xs[i]), static_cast<std::int32_t>(ys[i])};
+    }
+}
+
+Point ClampToImage(int halfWidth, Point fitted, int width, int height) noexcept {
+    const std::int64_t margin = static_cast<std::int64_t>(halfWidth) + 30;
+    return {ClampAxis(margin, width, fitted.x), ClampAxis(margin, height, fitted.y)};
+}
+
+PlacedPath PlaceSegments(const PointArray& fitted, int halfWidth, int width, int height) noexcept {
+    PlacedPath path;
+    path.pixels[0] = ClampToImage(halfWidth, fitted[0], width, height);
+    path.count = 1;
+    for (int i = 1; i < kHistoryLength; ++i) {
+        const Point p = ClampToImage(halfWidth, fitted[i], width, height);
+        if (p != path.pixels[path.count - 1]) path.pixels[path.count++] = p;
+    }
+    return path;
+}
+
+PlacedPath PlaceDistinct(const PointArray& fitted, int halfWidth, int width, int height) noexcept {
+    PlacedPath path;
+    // Starting from (0, 0) rather than "nothing yet" also drops a first pixel
+    // at the image corner, which the margin rules out in any usable image.
+    Point previous{};
+    for (const Point f : fitted) {
+        const Point p = ClampToImage(halfWidth, f, width, height);
+        if (p != previous) {
+            path.pixels[path.count++] = p;
+            previous = p;
+        }
+    }
+    return path;
+}
+
+std::uint32_t ArgbFromColorref(std::uint32_t colorref) noexcept {
+    const std::uint32_t r = colorref & 0xFFu;
+    const std::uint32_t g = (colorref >> 8) & 0xFFu;
+    const std::uint32_t b = (colorref >> 16) & 0xFFu;
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+}  // namespace trail

@@ -1,0 +1,89 @@
+#include "trail/trail_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+using namespace trail;
+
+namespace {
+
+// Entries past the listed ones repeat the last, so a case names only its corners.
+TrailHistory Hist(const std::vector<Point>& pts) {
+    TrailHistory h{};
+    for (int i = 0; i < kHistoryLength; ++i) h[i] = pts[std::min<std::size_t>(i, pts.size() - 1)];
+    return h;
+}
+
+struct FitCase { const char* name; std::vector<Point> in; int w, h; std::vector<Point> out; };
+
+TEST(TrailGeometry, FitTrail) {
+    const FitCase cases[] = {
+        {"resting", {{7, -3}}, 100, 100, {{0, 0}}},
+        {"extent equal to image is kept", {{0, 9}, {100, 9}}, 100, 100, {{-50, 0}, {50, 0}}},
+        {"one over squeezes to the edge", {{0, 0}, {101, 0}, {100, 0}}, 100, 100, {{-50, 0}, {50, 0}, {49, 0}}},
+        {"ratio first loses the far pixel", {{0, 0}, {145, 0}, {144, 0}}, 101, 500, {{-50, 0}, {50, 0}, {50, 0}}},
+        {"only x squeezed, odd y halved", {{0, 0}, {200, 41}}, 100, 100, {{-50, -20}, {50, 21}}},
+        {"whole desktop range", {{INT_MIN, 0}, {INT_MAX, 0}, {0, 0}}, 1920, 1080, {{-960, 0}, {960, 0}, {0, 0}}},
+    };
+    for (const auto& c : cases) {
+        PointArray fitted{};
+        FitTrail(Hist(c.in), c.w, c.h, fitted);
+        EXPECT_EQ(fitted, Hist(c.out)) << c.name;
+    }
+    const TrailHistory pos = Hist({{10, 20}, {300, 25}, {150, 400}});
+    const TrailHistory neg = Hist({{-3000, -20}, {-2710, -15}, {-2860, 360}});
+    PointArray a{}, b{};
+    FitTrail(pos, 200, 200, a);
+    FitTrail(neg, 200, 200, b);
+    EXPECT_EQ(a, b);
+}
+
+TEST(TrailGeometry, RestIsDrawnOnceUntilTheWholeHistoryMoves) {
+    TrailHistory h{};
+    std::int32_t restDrawn = 0;
+    EXPECT_EQ(DecideRest(h, restDrawn), TickDecision::Draw);
+    EXPECT_EQ(DecideRest(h, restDrawn), TickDecision::Skip);
+    for (int tick = 1; tick < kHistoryLength; ++tick) {
+        ShiftHistory(h, {1, 0});
+        EXPECT_EQ(DecideRest(h, restDrawn), TickDecision::Draw) << tick;
+        EXPECT_EQ(restDrawn, 0);
+    }
+    EXPECT_EQ(h[kHistoryLength - 1], (Point{0, 0}));  // the oldest sample is still the old spot
+    ShiftHistory(h, {1, 0});
+    EXPECT_EQ(DecideRest(h, restDrawn), TickDecision::Draw);
+    EXPECT_EQ(restDrawn, 1);
+    EXPECT_EQ(DecideRest(h, restDrawn), TickDecision::Skip);
+}
+
+TEST(TrailGeometry, ClampToImage) {
+    struct { int half; Point p; int w, h; Point want; } const cases[] = {
+        {5, {0, 0}, 200, 201, {100, 100}},
+        {5, {-90, -66}, 200, 200, {35, 35}},  // below the margin of 35
+        {5, {64, 65}, 200, 200, {164, 164}},  // 165 is the first pixel past it
+        {5, {0, 0}, 60, 200, {24, 100}},      // narrower than two margins: the upper bound wins
+    };
+    for (const auto& c : cases) EXPECT_EQ(ClampToImage(c.half, c.p, c.w, c.h), c.want) << c.p.x;
+}
+
+TEST(TrailGeometry, PlacementDropsOnlyConsecutiveRepeats) {
+    // Half-width 0 in a 100 x 100 image: pixels are clamped to 30..69.
+    const PointArray path = Hist({{0, 0}, {-40, 0}, {-45, 0}, {0, 0}});
+    const std::vector<Point> want{{50, 50}, {30, 50}, {50, 50}};
+    for (const PlacedPath& placed : {PlaceSegments(path, 0, 100, 100), PlaceDistinct(path, 0, 100, 100)}) {
+        ASSERT_EQ(placed.count, 3);
+        EXPECT_EQ(std::vector<Point>(placed.pixels.begin(), placed.pixels.begin() + 3), want);
+    }
+    // In a 31-pixel image every point clamps to (0, 0): segments keep their start, dots keep nothing.
+    EXPECT_EQ(PlaceSegments(path, 0, 31, 31).count, 1);
+    EXPECT_EQ(PlaceDistinct(path, 0, 31, 31).count, 0);
+}
+
+TEST(TrailGeometry, ArgbFromColorref) {
+    EXPECT_EQ(ArgbFromColorref(0x000000FF), 0xFFFF0000u);
+    EXPECT_EQ(ArgbFromColorref(0xAB123456), 0xFF563412u);
+}
+
+}  // namespace

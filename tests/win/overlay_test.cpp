@@ -1,0 +1,189 @@
+// The overlay window made from its template: styles, layered attributes,
+// placement under the pointer, hiding over the panel and the Z-order rule.
+#include <gtest/gtest.h>
+
+#include "overlay/monitor_win.h"
+#include "test_support.h"
+
+using testing_support::PlainWindow;
+using testing_support::PumpMessages;
+
+namespace {
+
+constexpr RECT kPanelRect{100, 100, 300, 200};
+
+class OverlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(panel.hwnd(), nullptr);
+        ASSERT_TRUE(overlay.Create(panel.hwnd()));
+        overlay.panelHwnd = panel.hwnd();
+        overlay.ResetOverlay();
+    }
+    void TearDown() override { overlay.DestroyWindow(); }
+
+    RECT OverlayRect() const {
+        RECT r{};
+        ::GetWindowRect(overlay.hwnd(), &r);
+        return r;
+    }
+    bool Visible() const { return ::IsWindowVisible(overlay.hwnd()) != FALSE; }
+
+    // Moves the pointer along a short diagonal ending at (x, y).
+    void MoveTo(int x, int y) {
+        for (int i = 5; i >= 0; --i) overlay.UpdateTrail(x - 3 * i, y - 2 * i);
+    }
+
+    PlainWindow panel{L"panel", kPanelRect};
+    CMonitorWin overlay;
+};
+
+TEST_F(OverlayTest, TemplateMakesAHiddenBorderlessLayeredClickThroughPopup) {
+    const LONG_PTR style = ::GetWindowLongPtrW(overlay.hwnd(), GWL_STYLE);
+    EXPECT_EQ(static_cast<DWORD>(style), 0x80000048u);
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE);
+    EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT), WS_EX_LAYERED | WS_EX_TRANSPARENT);
+    EXPECT_FALSE(Visible());
+    EXPECT_EQ(::GetWindow(overlay.hwnd(), GW_OWNER), panel.hwnd());
+
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags));
+    EXPECT_EQ(key, 0x00010000u);
+    EXPECT_EQ(alpha, 178);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+}
+
+TEST_F(OverlayTest, BackBufferHasTheWindowSizeAndStartsAsTheKey) {
+    const RECT r = OverlayRect();
+    ASSERT_TRUE(overlay.backBuffer.exists());
+    EXPECT_EQ(overlay.backBuffer.width(), r.right - r.left);
+    EXPECT_EQ(overlay.backBuffer.height(), r.bottom - r.top);
+    EXPECT_GT(overlay.backBuffer.width(), 500);  // 500 dialog units wide
+    EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, 0, 0), RGB(0, 0, 1));
+
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    for (const trail::Point p : overlay.history) EXPECT_EQ(p, (trail::Point{cursor.x, cursor.y}));
+    EXPECT_EQ(overlay.restDrawn, 0);
+}
+
+TEST_F(OverlayTest, NewestDrawnPixelLiesUnderThePointer) {
+    overlay.trailOn = 1;
+    MoveTo(600, 500);
+    ASSERT_TRUE(Visible());
+    const RECT r = OverlayRect();
+    EXPECT_EQ(r.left, 600 - overlay.newestDrawnPos.x);
+    EXPECT_EQ(r.top, 500 - overlay.newestDrawnPos.y);
+    EXPECT_EQ(r.right - r.left, overlay.backBuffer.width());
+    EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    // Lines only by default: the newest sample is on the red line.
+    EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.newestDrawnPos.x, overlay.newestDrawnPos.y),
+              RGB(255, 0, 0));
+}
+
+TEST_F(OverlayTest, TrailOffOnlyShiftsTheHistoryAndHides) {
+    overlay.trailOn = 1;
+    MoveTo(600, 500);
+    ASSERT_TRUE(Visible());
+    overlay.trailOn = 0;
+    overlay.UpdateTrail(700, 450);
+    EXPECT_FALSE(Visible());
+    EXPECT_EQ(overlay.history[0], (trail::Point{700, 450}));
+    EXPECT_EQ(overlay.history[1], (trail::Point{600, 500}));
+}
+
+TEST_F(OverlayTest, HiddenOverThePanelAndShownOnItsRightAndBottomEdges) {
+    overlay.trailOn = 1;
+    MoveTo(200, 150);
+    EXPECT_FALSE(Visible());
+    // Still drawn into the image while hidden.
+    EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.newestDrawnPos.x, overlay.newestDrawnPos.y),
+              RGB(255, 0, 0));
+
+    MoveTo(kPanelRect.right, 150);
+    EXPECT_TRUE(Visible());
+    MoveTo(200, kPanelRect.bottom - 1);
+    EXPECT_FALSE(Visible());
+    MoveTo(200, kPanelRect.bottom);
+    EXPECT_TRUE(Visible());
+    MoveTo(kPanelRect.left, kPanelRect.top);
+    EXPECT_FALSE(Visible());
+}
+
+TEST_F(OverlayTest, KeepsDirectlyBelowAVisibleCompanionWindowElseTopmost) {
+    overlay.trailOn = 1;
+    PlainWindow companion(kCompanionWindowTitle, RECT{900, 10, 1000, 60});
+    MoveTo(600, 500);
+    EXPECT_EQ(::GetWindow(companion.hwnd(), GW_HWNDNEXT), overlay.hwnd());
+
+    ::ShowWindow(companion.hwnd(), SW_HIDE);
+    MoveTo(620, 520);
+    EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(::GetWindow(overlay.hwnd(), GW_HWNDFIRST), overlay.hwnd());
+}
+
+TEST_F(OverlayTest, RestingPointerIsDrawnOnceAndThenLeftAlone) {
+    overlay.trailOn = 1;
+    overlay.style.drawPoints = 1;
+    for (int i = 0; i < trail::kHistoryLength; ++i) overlay.UpdateTrail(640, 480);
+    EXPECT_EQ(overlay.restDrawn, 1);
+    ASSERT_TRUE(Visible());
+    const RECT r = OverlayRect();
+    // The collapsed trail is one dot at the image centre, under the pointer.
+    EXPECT_EQ(r.left, 640 - overlay.backBuffer.width() / 2);
+    EXPECT_EQ(r.top, 480 - overlay.backBuffer.height() / 2);
+
+    ::SetWindowPos(overlay.hwnd(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    overlay.UpdateTrail(640, 480);
+    EXPECT_EQ(OverlayRect().left, 5);  // a resting tick neither moves nor redraws
+
+    // Switching off and on does not clear the flag: still nothing until it moves.
+    overlay.trailOn = 0;
+    overlay.UpdateTrail(640, 480);
+    overlay.trailOn = 1;
+    overlay.UpdateTrail(640, 480);
+    EXPECT_FALSE(Visible());
+    overlay.UpdateTrail(650, 480);
+    EXPECT_EQ(overlay.restDrawn, 0);
+    EXPECT_TRUE(Visible());
+}
+
+TEST_F(OverlayTest, DialogBackgroundIsTheKeyBrushAndErasingIsSkipped) {
+    HDC dc = ::GetDC(overlay.hwnd());
+    const auto dlg = ::SendMessageW(overlay.hwnd(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc),
+                                    reinterpret_cast<LPARAM>(overlay.hwnd()));
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(dlg), overlay.dialogBrush.get());
+    const auto btn = ::SendMessageW(overlay.hwnd(), WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(dc),
+                                    reinterpret_cast<LPARAM>(overlay.hwnd()));
+    EXPECT_NE(reinterpret_cast<HBRUSH>(btn), overlay.dialogBrush.get());
+    EXPECT_EQ(::SendMessageW(overlay.hwnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), TRUE);
+    ::ReleaseDC(overlay.hwnd(), dc);
+
+    LOGBRUSH brush{};
+    ASSERT_TRUE(::GetObjectW(overlay.dialogBrush.get(), sizeof brush, &brush));
+    EXPECT_EQ(brush.lbColor, RGB(0, 0, 1));
+}
+
+TEST_F(OverlayTest, PaintingAfterDrawingTicksKeepsWorking) {
+    overlay.trailOn = 1;
+    for (int i = 0; i < 30; ++i) {
+        overlay.UpdateTrail(500 + 7 * i, 400 + (i % 5) * 9);
+        ::UpdateWindow(overlay.hwnd());
+    }
+    PumpMessages();
+    EXPECT_TRUE(Visible());
+}
+
+TEST(OverlayLifetime, DestroyingTheWindowDetachesTheObject) {
+    PlainWindow panel(L"panel", kPanelRect);
+    CMonitorWin overlay;
+    ASSERT_TRUE(overlay.Create(panel.hwnd()));
+    const HWND hwnd = overlay.hwnd();
+    EXPECT_TRUE(overlay.DestroyWindow());
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(overlay.hwnd(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+// Pixels of the back buffer after each drawing mode, read back from the DIB.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "test_support.h"
+#include "trail/trail_renderer.h"
+
+using testing_support::PixelColor;
+using trail::Point;
+using trail::PointArray;
+
+namespace {
+
+constexpr COLORREF kKey = RGB(0, 0, 1);
+constexpr int kW = 400;
+constexpr int kH = 300;
+
+// A path of distinct points along a horizontal line, newest (index 0) on the left.
+PointArray HorizontalPath(int step) {
+    PointArray p{};
+    for (int i = 0; i < trail::kHistoryLength; ++i) p[i] = {-7 * step + i * step, 0};
+    return p;
+}
+
+PointArray AllAt(Point point) {
+    PointArray p{};
+    p.fill(point);
+    return p;
+}
+
+trail::TrailStyle Style(int drawLines, int drawPoints, int straight) {
+    trail::TrailStyle s;
+    s.drawLines = drawLines;
+    s.drawPoints = drawPoints;
+    s.straightLines = straight;
+    s.lineColor = RGB(255, 0, 0);
+    s.pointColor = RGB(255, 255, 0);
+    return s;
+}
+
+class RendererTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(buffer.Create(kW, kH));
+        trail::ClearImage(buffer, kKey);
+    }
+
+    std::set<COLORREF> Colors() const {
+        std::set<COLORREF> seen;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) seen.insert(PixelColor(buffer, x, y));
+        return seen;
+    }
+
+    // Length of the run of `color` through (x, y) along the row.
+    int RunLength(int x, int y, COLORREF color) const {
+        int left = x, right = x;
+        while (left > 0 && PixelColor(buffer, left - 1, y) == color) --left;
+        while (right < kW - 1 && PixelColor(buffer, right + 1, y) == color) ++right;
+        return right - left + 1;
+    }
+
+    win::BackBuffer buffer;
+};
+
+TEST_F(RendererTest, ClearFillsEveryPixelWithTheKey) {
+    EXPECT_EQ(Colors(), std::set<COLORREF>{kKey});
+    EXPECT_EQ(buffer.width(), kW);
+    EXPECT_EQ(buffer.height(), kH);
+}
+
+TEST_F(RendererTest, StraightLinesWithPointsPutDotsOnTopOfVertices) {
+    const auto path = HorizontalPath(20);
+    const auto style = Style(1, 1, 1);
+    trail::DrawStraightLines(buffer, path, style);
+    const Point newest = trail::DrawPoints(buffer, path, style);
+
+    // Both at 5 pt: lw = pw = 7 px at 96 DPI; vertex i lands at 200 + (i - 7) * 20.
+    EXPECT_EQ(newest, (Point{60, 150}));
+    for (int i = 0; i < trail::kHistoryLength; ++i)
+        EXPECT_EQ(PixelColor(buffer, 60 + 20 * i, 150), style.pointColor) << "vertex " << i;
+    EXPECT_EQ(PixelColor(buffer, 70, 150), style.lineColor);  // between two dots
+    EXPECT_EQ(PixelColor(buffer, 70, 140), kKey);             // beside the line
+    EXPECT_EQ(PixelColor(buffer, 10, 10), kKey);
+    EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, style.lineColor, style.pointColor}));
+}
+
+TEST_F(RendererTest, PointsOnlyDrawsRoundDotsOfThePointWidth) {
+    auto style = Style(0, 1, 0);
+    style.pointWidthPt = 10;  // 13 px
+    const auto path = HorizontalPath(40);
+    trail::DrawCurve(buffer, path, style);  // draws nothing: lines are off
+    const Point newest = trail::DrawPoints(buffer, path, style);
+
+    // pw / 2 = 6: margin 36, so the newest point at 200 - 280 is clamped to 36.
+    EXPECT_EQ(newest, (Point{36, 150}));
+    EXPECT_EQ(RunLength(120, 150, style.pointColor), 13);  // point 5, 40 px from its neighbours
+    EXPECT_EQ(PixelColor(buffer, 140, 150), kKey);         // gap between dots: no line
+    EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, style.pointColor}));
+}
+
+TEST_F(RendererTest, CurveTouchesPixelsOnlyWithTheExactLineColour) {
+    PointArray path{};
+    for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {-140 + i * 20, (i % 2) ? 40 : -40};
+    const auto style = Style(1, 0, 0);
+    trail::DrawCurve(buffer, path, style);
+    const Point newest = trail::DrawPoints(buffer, path, style);
+
+    EXPECT_EQ(newest, (Point{60, 110}));
+    // Without smoothing nothing is blended with the key colour.
+    EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, style.lineColor}));
+    for (int i = 0; i < trail::kHistoryLength; ++i)
+        EXPECT_EQ(PixelColor(buffer, 60 + 20 * i, (i % 2) ? 190 : 110), style.lineColor) << "vertex " << i;
+}
+
+TEST_F(RendererTest, TwoDistinctCurvePointsDrawOneStraightSegment) {
+    PointArray path = AllAt({50, 0});
+    for (int i = 8; i < trail::kHistoryLength; ++i) path[i] = {-50, 0};
+    trail::DrawCurve(buffer, path, Style(1, 0, 0));
+    for (int x = 150; x <= 250; x += 10) EXPECT_EQ(PixelColor(buffer, x, 150), RGB(255, 0, 0)) << x;
+    EXPECT_EQ(PixelColor(buffer, 150, 160), kKey);
+}
+
+TEST_F(RendererTest, RestingPathDrawsOnlyOneCentredDot) {
+    const auto path = AllAt({0, 0});
+    for (int straight : {0, 1}) {
+        trail::ClearImage(buffer, kKey);
+        const auto style = Style(1, 0, straight);
+        if (straight)
+            trail::DrawStraightLines(buffer, path, style);
+        else
+            trail::DrawCurve(buffer, path, style);
+        EXPECT_EQ(Colors(), std::set<COLORREF>{kKey}) << "straight " << straight;
+    }
+    auto style = Style(0, 1, 0);
+    const Point newest = trail::DrawPoints(buffer, path, style);
+    EXPECT_EQ(newest, (Point{kW / 2, kH / 2}));
+    EXPECT_EQ(RunLength(kW / 2, kH / 2, style.pointColor), 7);
+}
+
+TEST_F(RendererTest, NothingDrawnStillPlacesTheNewestPointWithThePointMargin) {
+    auto style = Style(0, 0, 1);
+    style.pointWidthPt = 2;  // 3 px: margin 31
+    style.lineWidthPt = 10;  // 13 px: margin 36
+    const auto path = AllAt({-1000, 1000});
+    trail::DrawStraightLines(buffer, path, style);
+    EXPECT_EQ(trail::DrawPoints(buffer, path, style), (Point{31, kH - 31 - 1}));
+    EXPECT_EQ(Colors(), std::set<COLORREF>{kKey});
+}
+
+TEST_F(RendererTest, LinesOnlyWithAClampedNewestPointStartAtTheLineMargin) {
+    auto style = Style(1, 0, 1);
+    style.lineWidthPt = 10;  // lw 13, margin 36
+    style.pointWidthPt = 2;  // pw 3, margin 31
+    PointArray path{};
+    for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {-400 + i * 40, 0};
+    trail::DrawStraightLines(buffer, path, style);
+    const Point newest = trail::DrawPoints(buffer, path, style);
+    EXPECT_EQ(newest, (Point{31, 150}));
+    EXPECT_EQ(PixelColor(buffer, 36, 150), style.lineColor);
+    EXPECT_EQ(PixelColor(buffer, 36 - 7, 150), kKey);  // the round cap reaches 6 px beyond
+}
+
+TEST_F(RendererTest, BlackIsDrawnVisiblyAgainstTheKey) {
+    auto style = Style(1, 1, 1);
+    style.lineColor = RGB(0, 0, 0);
+    style.pointColor = RGB(0, 0, 0);
+    const auto path = HorizontalPath(20);
+    trail::DrawStraightLines(buffer, path, style);
+    trail::DrawPoints(buffer, path, style);
+    EXPECT_EQ(PixelColor(buffer, 70, 150), RGB(0, 0, 0));
+    EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, RGB(0, 0, 0)}));
+}
+
+TEST_F(RendererTest, NestedDcAcquisitionsShareOneContext) {
+    HDC outer = buffer.GetDC();
+    HDC inner = buffer.GetDC();
+    EXPECT_EQ(outer, inner);
+    buffer.ReleaseDC();
+    EXPECT_NE(::GetCurrentObject(outer, OBJ_BITMAP), nullptr);
+    trail::ClearImage(buffer, RGB(0, 255, 0));  // nests a third time
+    buffer.ReleaseDC();
+    EXPECT_EQ(PixelColor(buffer, 0, 0), RGB(0, 255, 0));
+}
+
+TEST(RendererBalance, ThousandDrawingTicksLeaveNoGdiObjectBehind) {
+    win::BackBuffer buffer;
+    ASSERT_TRUE(buffer.Create(kW, kH));
+    auto run = [&](int ticks) {
+        for (int t = 0; t < ticks; ++t) {
+            PointArray path{};
+            for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {(t * 7 + i * 13) % 300 - 150, (t * 3 + i * 11) % 200 - 100};
+            auto style = Style(1, t % 3 != 2, t % 2);
+            trail::ClearImage(buffer, kKey);
+            if (style.straightLines)
+                trail::DrawStraightLines(buffer, path, style);
+            else
+                trail::DrawCurve(buffer, path, style);
+            trail::DrawPoints(buffer, path, style);
+        }
+    };
+    run(50);  // warm-up: GDI+ and GDI caches settle
+    const int before = testing_support::CountGdiObjects();
+    ASSERT_GT(before, 0);
+    run(1000);
+    EXPECT_EQ(testing_support::CountGdiObjects(), before);
+
+    // The counter itself sees objects that are really left behind.
+    win::Pen leaked = win::MakeRoundPen(3, RGB(1, 2, 3));
+    EXPECT_EQ(testing_support::CountGdiObjects(), before + 1);
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+// The INI file as the platform's profile functions read and write it, and the
+// settings reaching the overlay.
+#include <gtest/gtest.h>
+
+#include "overlay/monitor_win.h"
+#include "settings/settings_file.h"
+#include "test_support.h"
+
+using settings::TrailSettings;
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+namespace {
+
+TEST(SettingsFile, PathIsTheFolderWithTheFileName) {
+    EXPECT_EQ(settings::SettingsPathFor(L"C:\\Tools"), L"C:\\Tools\\Vireon.ini");
+    EXPECT_EQ(settings::SettingsPathFor(L""), L"\\Vireon.ini");
+}
+
+TEST(SettingsFile, MissingFileKeepsTheDefaults) {
+    TempFolder folder;
+    TrailSettings s;
+    settings::LoadSettings(s, folder.File(L"Vireon.ini"), 1);
+    EXPECT_EQ(s, TrailSettings{});
+    EXPECT_EQ(ReadBytes(folder.File(L"Vireon.ini")), "");  // loading creates nothing
+}
+
+TEST(SettingsFile, OnlyTheKeysPresentChangeTheirFields) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[SYSTEM]\r\nTRANSPARENT=40\r\n");
+    TrailSettings s;
+    settings::LoadSettings(s, path, 1);
+    TrailSettings expected;
+    expected.opacityPercent = 40;
+    EXPECT_EQ(s, expected);
+
+    WriteBytes(path, "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\n[OTHER]\nLINEKIND=1\n");
+    settings::LoadSettings(s, path, 1);
+    EXPECT_EQ(s.drawMode, 5);
+    EXPECT_EQ(s.lineColorIndex, -1);
+    EXPECT_EQ(s.hotkeyKey, 65);
+    EXPECT_EQ(s.hotkeyModifiers, 10);
+    EXPECT_EQ(s.lineKind, 0);  // another section's key is not ours
+}
+
+TEST(SettingsFile, WithoutReadWriteModeNothingIsReadOrWritten) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[SYSTEM]\r\nTRANSPARENT=40\r\n");
+    TrailSettings s;
+    settings::LoadSettings(s, path, 0);
+    EXPECT_EQ(s.opacityPercent, 70);
+    settings::SaveSettings(s, path, 0);
+    EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nTRANSPARENT=40\r\n");
+}
+
+TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    TrailSettings s;
+    s.drawMode = 7;         // out of range: kept as it is
+    s.opacityPercent = -10;
+    s.lineKind = -1;
+    settings::SaveSettings(s, path, 1);
+    const std::string first = ReadBytes(path);
+    EXPECT_EQ(first,
+              "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
+              "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\n");
+    settings::SaveSettings(s, path, 1);
+    EXPECT_EQ(ReadBytes(path), first);
+
+    TrailSettings back;
+    back.drawMode = 0;
+    settings::LoadSettings(back, path, 1);
+    EXPECT_EQ(back, s);
+}
+
+TEST(SettingsFile, OtherSectionsAndKeysStayAsTheyWere) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    const std::string before = "[FIRST]\r\nname=value\r\n\r\n[SYSTEM]\r\nCUSTOM=keep me\r\nLINECOLOR=4\r\n\r\n[LAST]\r\nx=1\r\n";
+    WriteBytes(path, before);
+    TrailSettings s;
+    settings::LoadSettings(s, path, 1);
+    EXPECT_EQ(s.lineColorIndex, 4);
+    settings::SaveSettings(s, path, 1);
+    const std::string after = ReadBytes(path);
+    EXPECT_EQ(after.substr(0, 25), "[FIRST]\r\nname=value\r\n\r\n[");
+    EXPECT_NE(after.find("CUSTOM=keep me\r\nLINECOLOR=4\r\n"), std::string::npos);
+    EXPECT_NE(after.find("\r\n[LAST]\r\nx=1\r\n"), std::string::npos);
+    EXPECT_NE(after.find("QVMODIFIERS=1\r\n"), std::string::npos);
+}
+
+TEST(SettingsFile, ReadOnlyFileIsLeftUntouchedAndSaveStaysSilent) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[SYSTEM]\r\nDRAWMODE=1\r\n");
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    TrailSettings s;
+    s.drawMode = 0;
+    settings::SaveSettings(s, path, 1);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nDRAWMODE=1\r\n");
+}
+
+class ApplySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(overlay.Create(panel.hwnd()));
+        overlay.panelHwnd = panel.hwnd();
+        overlay.ResetOverlay();
+    }
+    void TearDown() override { overlay.DestroyWindow(); }
+    BYTE Alpha() const {
+        COLORREF key = 0;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        ::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags);
+        EXPECT_EQ(key, RGB(0, 0, 1));
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+        return alpha;
+    }
+
+    testing_support::PlainWindow panel{L"panel", RECT{0, 0, 50, 50}};
+    CMonitorWin overlay;
+};
+
+TEST_F(ApplySettingsTest, StyleAndAlphaFollowTheSettings) {
+    TrailSettings s;
+    s.opacityPercent = 40;
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 102);
+    EXPECT_EQ(overlay.style.drawLines, 1);
+    EXPECT_EQ(overlay.style.drawPoints, 0);
+    EXPECT_EQ(overlay.style.opacityPercent, 40);
+
+    s.drawMode = 0;
+    s.lineColorIndex = 2;
+    s.lineKind = 1;
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(overlay.style.drawPoints, 1);
+    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
+    EXPECT_EQ(overlay.style.straightLines, 1);
+
+    s.lineColorIndex = 7;  // out of range: blue stays
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
+}
+
+TEST_F(ApplySettingsTest, OpacityOutsideThePercentRangeIsClampedForTheAlphaOnly) {
+    TrailSettings s;
+    s.opacityPercent = 101;
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 255);
+    EXPECT_EQ(overlay.style.opacityPercent, 101);
+    s.opacityPercent = -10;
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 0);
+    s.opacityPercent = 1;
+    settings::ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,129 @@
+#include "test_support.h"
+
+#include <winternl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace testing_support {
+
+COLORREF PixelColor(const win::BackBuffer& buffer, int x, int y) {
+    const std::uint32_t v = buffer.PixelAt(x, y);
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+static const wchar_t kPlainClass[] = L"VireonTestPlainWindow";
+
+PlainWindow::PlainWindow(const wchar_t* title, RECT rect, bool visible) {
+    static const ATOM registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = kPlainClass;
+        return ::RegisterClassW(&wc);
+    }();
+    (void)registered;
+    hwnd_ = ::CreateWindowExW(0, kPlainClass, title, WS_POPUP | (visible ? WS_VISIBLE : 0), rect.left, rect.top,
+                              rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                              ::GetModuleHandleW(nullptr), nullptr);
+}
+
+PlainWindow::~PlainWindow() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+TempFolder::TempFolder() {
+    wchar_t base[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, base);
+    static int serial = 0;
+    path_ = std::wstring(base) + L"vireon-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+            std::to_wstring(++serial);
+    ::CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = path_ + L"\\*";
+    HANDLE find = ::FindFirstFileW(pattern.c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring full = path_ + L"\\" + name;
+            ::SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                ::RemoveDirectoryW(full.c_str());
+            else
+                ::DeleteFileW(full.c_str());
+        } while (::FindNextFileW(find, &found));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(path_.c_str());
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::string bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    ::CloseHandle(file);
+    return bytes;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+int CountGdiObjects() {
+    const DWORD fromSystem = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (fromSystem != 0) return static_cast<int>(fromSystem);
+#if defined(_M_X64) || defined(__x86_64__)
+    // The process's GDI handle table, which the PEB points to: 65536 entries of
+    // 24 bytes; a live entry has a non-zero type byte and this process as owner.
+    struct Entry {
+        std::uint64_t object;
+        std::uint16_t processId;
+        std::uint16_t count;
+        std::uint16_t unique;
+        std::uint8_t type;
+        std::uint8_t flags;
+        std::uint64_t user;
+    };
+    static_assert(sizeof(Entry) == 24);
+    using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryProcess>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
+    const auto* peb = reinterpret_cast<const std::uint8_t*>(info.PebBaseAddress);
+    const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+    if (!table) return -1;
+    const auto self = static_cast<std::uint16_t>(::GetCurrentProcessId());
+    int live = 0;
+    for (int i = 0; i < 0x10000; ++i)
+        if (table[i].type != 0 && table[i].processId == self) ++live;
+    return live;
+#else
+    return -1;
+#endif
+}
+
+}  // namespace testing_support

@@ -1,0 +1,51 @@
+// Helpers shared by the tests that run real windows under Wine or Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/back_buffer.h"
+
+namespace testing_support {
+
+// A back-buffer pixel as a COLORREF (0x00BBGGRR), the alpha byte dropped.
+COLORREF PixelColor(const win::BackBuffer& buffer, int x, int y);
+
+// A plain visible top-level window with a title, standing in for other windows.
+class PlainWindow {
+public:
+    PlainWindow(const wchar_t* title, RECT rect, bool visible = true);
+    PlainWindow(const PlainWindow&) = delete;
+    PlainWindow& operator=(const PlainWindow&) = delete;
+    ~PlainWindow();
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    HWND hwnd_ = nullptr;
+};
+
+// Delivers whatever is queued for this thread's windows.
+void PumpMessages();
+
+// A fresh folder under the temp directory, removed with its files at scope exit.
+class TempFolder {
+public:
+    TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    ~TempFolder();
+    const std::wstring& path() const { return path_; }
+    std::wstring File(const wchar_t* name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+std::string ReadBytes(const std::wstring& path);
+void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+// The number of live GDI objects of this process (GetGuiResources is a stub under Wine).
+int CountGdiObjects();
+
+}  // namespace testing_support
