@@ -1,12 +1,6 @@
 # Windows targets: the program, its Win32 library and the tests that need real windows.
 enable_language(RC)
 
-add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-if(MINGW)
-  # A self-contained exe: no libstdc++, libgcc or libwinpthread DLLs beside it.
-  add_link_options(-static)
-endif()
-
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   if(CMAKE_SYSTEM_PROCESSOR MATCHES "ARM64|aarch64")
     set(VIREON_MANIFEST_ARCH arm64)

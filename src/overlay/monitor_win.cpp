@@ -65,7 +65,7 @@ void CMonitorWin::PlaceWindow() {
     const HWND companion = ::FindWindowW(nullptr, kCompanionWindowTitle);
     const HWND after = (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
     ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y,
-                   own.right - own.left, own.bottom - own.top, SWP_SHOWWINDOW);
+                   own.right - own.left, own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 BOOL CMonitorWin::DestroyWindow() { return win::Dialog::DestroyWindow(); }

@@ -5,6 +5,8 @@
 #include "overlay/monitor_win.h"
 #include "test_support.h"
 
+#include <cstring>
+
 using testing_support::PlainWindow;
 using testing_support::PumpMessages;
 
@@ -39,7 +41,22 @@ protected:
 };
 
 TEST_F(OverlayTest, TemplateMakesAHiddenBorderlessLayeredClickThroughPopup) {
-    const LONG_PTR style = ::GetWindowLongPtrW(overlay.hwnd(), GWL_STYLE);
+    // The template as stored: extended form, WS_POPUP | DS_SETFONT | DS_FIXEDSYS, 500 x 254 units.
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(140), MAKEINTRESOURCEW(5));
+    ASSERT_NE(found, nullptr);
+    const auto* words = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, found)));
+    EXPECT_EQ(words[1], 0xFFFF);  // DLGTEMPLATEEX signature
+    DWORD templateStyle = 0, templateExStyle = 0;
+    std::memcpy(&templateStyle, words + 6, 4);
+    std::memcpy(&templateExStyle, words + 4, 4);
+    EXPECT_EQ(templateStyle, 0x80000048u);
+    EXPECT_EQ(templateExStyle, 0u);
+    EXPECT_EQ(words[8], 0);  // no controls
+    EXPECT_EQ(words[11], 500);
+    EXPECT_EQ(words[12], 254);
+
+    // The system adds WS_CLIPSIBLINGS to top-level windows and DS_3DLOOK to dialogs.
+    const LONG_PTR style = ::GetWindowLongPtrW(overlay.hwnd(), GWL_STYLE) & ~(WS_CLIPSIBLINGS | DS_3DLOOK);
     EXPECT_EQ(static_cast<DWORD>(style), 0x80000048u);
     const LONG_PTR exStyle = ::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE);
     EXPECT_EQ(exStyle & (WS_EX_LAYERED | WS_EX_TRANSPARENT), WS_EX_LAYERED | WS_EX_TRANSPARENT);
@@ -78,9 +95,9 @@ TEST_F(OverlayTest, NewestDrawnPixelLiesUnderThePointer) {
     EXPECT_EQ(r.top, 500 - overlay.newestDrawnPos.y);
     EXPECT_EQ(r.right - r.left, overlay.backBuffer.width());
     EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    // Lines only by default: the newest sample is on the red line.
+    // Points and lines before any settings: the newest sample is a yellow dot.
     EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.newestDrawnPos.x, overlay.newestDrawnPos.y),
-              RGB(255, 0, 0));
+              RGB(255, 255, 0));
 }
 
 TEST_F(OverlayTest, TrailOffOnlyShiftsTheHistoryAndHides) {
@@ -100,7 +117,7 @@ TEST_F(OverlayTest, HiddenOverThePanelAndShownOnItsRightAndBottomEdges) {
     EXPECT_FALSE(Visible());
     // Still drawn into the image while hidden.
     EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.newestDrawnPos.x, overlay.newestDrawnPos.y),
-              RGB(255, 0, 0));
+              RGB(255, 255, 0));
 
     MoveTo(kPanelRect.right, 150);
     EXPECT_TRUE(Visible());
@@ -115,8 +132,11 @@ TEST_F(OverlayTest, HiddenOverThePanelAndShownOnItsRightAndBottomEdges) {
 TEST_F(OverlayTest, KeepsDirectlyBelowAVisibleCompanionWindowElseTopmost) {
     overlay.trailOn = 1;
     PlainWindow companion(kCompanionWindowTitle, RECT{900, 10, 1000, 60});
+    ::SetActiveWindow(panel.hwnd());
     MoveTo(600, 500);
     EXPECT_EQ(::GetWindow(companion.hwnd(), GW_HWNDNEXT), overlay.hwnd());
+    // Following the pointer never takes the activation (and with it the Z-order) from other windows.
+    EXPECT_EQ(::GetActiveWindow(), panel.hwnd());
 
     ::ShowWindow(companion.hwnd(), SW_HIDE);
     MoveTo(620, 520);
@@ -174,6 +194,22 @@ TEST_F(OverlayTest, PaintingAfterDrawingTicksKeepsWorking) {
     }
     PumpMessages();
     EXPECT_TRUE(Visible());
+}
+
+TEST_F(OverlayTest, ThousandTicksWithPaintingLeaveNoGdiObjectBehind) {
+    overlay.trailOn = 1;
+    auto run = [&](int from, int count) {
+        for (int t = from; t < from + count; ++t) {
+            overlay.style.straightLines = t % 2;
+            overlay.style.drawPoints = (t / 2) % 2;
+            overlay.UpdateTrail(400 + (t * 37) % 500, 300 + (t * 53) % 400);
+            PumpMessages();
+        }
+    };
+    run(0, 50);
+    const int before = testing_support::CountGdiObjects();
+    run(50, 1000);
+    EXPECT_EQ(testing_support::CountGdiObjects(), before);
 }
 
 TEST(OverlayLifetime, DestroyingTheWindowDetachesTheObject) {

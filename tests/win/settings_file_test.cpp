@@ -6,6 +6,9 @@
 #include "settings/settings_file.h"
 #include "test_support.h"
 
+#include <string>
+#include <vector>
+
 using settings::TrailSettings;
 using testing_support::ReadBytes;
 using testing_support::TempFolder;
@@ -77,32 +80,46 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     EXPECT_EQ(back, s);
 }
 
+// Lines of the file without the blank ones, which Wine's profile writer drops.
+std::vector<std::string> ContentLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        if (end > start) lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
 TEST(SettingsFile, OtherSectionsAndKeysStayAsTheyWere) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
-    const std::string before = "[FIRST]\r\nname=value\r\n\r\n[SYSTEM]\r\nCUSTOM=keep me\r\nLINECOLOR=4\r\n\r\n[LAST]\r\nx=1\r\n";
-    WriteBytes(path, before);
+    WriteBytes(path, "[FIRST]\r\nname=value\r\n; a comment\r\n\r\n[SYSTEM]\r\nCUSTOM=keep me\r\nLINECOLOR=4\r\n"
+                     "\r\n[LAST]\r\nx=1\r\n");
     TrailSettings s;
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.lineColorIndex, 4);
     settings::SaveSettings(s, path, 1);
-    const std::string after = ReadBytes(path);
-    EXPECT_EQ(after.substr(0, 25), "[FIRST]\r\nname=value\r\n\r\n[");
-    EXPECT_NE(after.find("CUSTOM=keep me\r\nLINECOLOR=4\r\n"), std::string::npos);
-    EXPECT_NE(after.find("\r\n[LAST]\r\nx=1\r\n"), std::string::npos);
-    EXPECT_NE(after.find("QVMODIFIERS=1\r\n"), std::string::npos);
+    const std::vector<std::string> expected{
+        "[FIRST]", "name=value", "; a comment", "[SYSTEM]", "CUSTOM=keep me", "LINECOLOR=4",
+        "DRAWMODE=2", "POINTCOLOR=3", "LINEPOINT=1", "POINTPOINT=1", "TRANSPARENT=70", "LINEKIND=0",
+        "QVHTOKEYFLAG=0", "QVHOTKEY=52", "QVMODIFIERS=1", "[LAST]", "x=1"};
+    EXPECT_EQ(ContentLines(ReadBytes(path)), expected);
 }
 
-TEST(SettingsFile, ReadOnlyFileIsLeftUntouchedAndSaveStaysSilent) {
+TEST(SettingsFile, AFolderInPlaceOfTheFileReadsAsMissingAndSavesSilently) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
-    WriteBytes(path, "[SYSTEM]\r\nDRAWMODE=1\r\n");
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
     TrailSettings s;
+    settings::LoadSettings(s, path, 1);
+    EXPECT_EQ(s, TrailSettings{});
     s.drawMode = 0;
     settings::SaveSettings(s, path, 1);
-    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nDRAWMODE=1\r\n");
+    EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    EXPECT_EQ(s.drawMode, 0);
 }
 
 class ApplySettingsTest : public ::testing::Test {

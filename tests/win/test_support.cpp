@@ -96,8 +96,9 @@ int CountGdiObjects() {
     const DWORD fromSystem = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     if (fromSystem != 0) return static_cast<int>(fromSystem);
 #if defined(_M_X64) || defined(__x86_64__)
-    // The process's GDI handle table, which the PEB points to: 65536 entries of
-    // 24 bytes; a live entry has a non-zero type byte and this process as owner.
+    // The GDI handle table the PEB points to: 65536 entries of 24 bytes, a live
+    // one with a non-zero type byte. Wine keeps one table per process, so every
+    // live entry is ours; stock objects are included but never change.
     struct Entry {
         std::uint64_t object;
         std::uint16_t processId;
@@ -116,10 +117,9 @@ int CountGdiObjects() {
     const auto* peb = reinterpret_cast<const std::uint8_t*>(info.PebBaseAddress);
     const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
     if (!table) return -1;
-    const auto self = static_cast<std::uint16_t>(::GetCurrentProcessId());
     int live = 0;
     for (int i = 0; i < 0x10000; ++i)
-        if (table[i].type != 0 && table[i].processId == self) ++live;
+        if (table[i].type != 0) ++live;
     return live;
 #else
     return -1;
