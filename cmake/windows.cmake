@@ -18,6 +18,12 @@ set(VIREON_RC ${CMAKE_SOURCE_DIR}/res/vireon.rc)
 set_source_files_properties(${VIREON_RC} PROPERTIES
   OBJECT_DEPENDS "${VIREON_GEN_DIR}/vireon.manifest;${VIREON_GEN_DIR}/version.h")
 
+# Resources live in each executable: a .res inside a static library is never pulled in.
+function(vireon_add_resources target)
+  target_sources(${target} PRIVATE ${VIREON_RC})
+  target_include_directories(${target} PRIVATE res ${VIREON_GEN_DIR})
+endfunction()
+
 add_library(vireon_win STATIC
   src/win/back_buffer.cpp
   src/win/dialog.cpp
@@ -26,16 +32,24 @@ add_library(vireon_win STATIC
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
   src/app/process_modes.cpp
+  src/app/lodestar_app.cpp
+  src/win/data_exchange.cpp
+  src/ui/control_dlg.cpp
+  src/ui/glass.cpp
+  src/ui/lodestar_dlg.cpp
 )
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 target_link_libraries(vireon_win PUBLIC vireon_pure
-  gdiplus comctl32 dwmapi version shell32 gdi32 user32)
+  gdiplus comctl32 version shell32 gdi32 user32)
 
-# Resources live in each executable: a .res inside a static library is never pulled in.
-function(vireon_add_resources target)
-  target_sources(${target} PRIVATE ${VIREON_RC})
-  target_include_directories(${target} PRIVATE res ${VIREON_GEN_DIR})
-endfunction()
+# The program itself.
+add_executable(Vireon WIN32 src/app/main.cpp)
+vireon_add_resources(Vireon)
+target_link_libraries(Vireon PRIVATE vireon_win)
+if(MINGW)
+  target_link_options(Vireon PRIVATE -municode -s)
+endif()
+
 
 if(VIREON_BUILD_TESTS)
   add_executable(win_tests

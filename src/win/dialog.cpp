@@ -20,11 +20,89 @@ bool Dialog::Create(HWND parent) noexcept {
     return hwnd_ != nullptr;
 }
 
+INT_PTR Dialog::DoModal(HWND owner) {
+    if (hwnd_) return -1;
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    // Disabled before creation, so that the dialog's activation does not bounce back to it.
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+    modal_ = true;
+    ending_ = false;
+    result_ = -1;
+    if (!Create(owner)) {
+        modal_ = false;
+        if (disableOwner) ::EnableWindow(owner, TRUE);
+        return -1;
+    }
+    if (!::IsWindowVisible(hwnd_)) ::ShowWindow(hwnd_, SW_SHOWNORMAL);
+
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG msg;
+    while (!ending_ && hwnd_) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            break;
+        }
+        if (got == -1) break;
+        if (::IsDialogMessageW(hwnd_, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+
+    // Enabled again before the dialog goes, so that the activation returns to the owner.
+    if (disableOwner) ::EnableWindow(owner, TRUE);
+    if (hwnd_) DestroyWindow();
+    modal_ = false;
+    // A quit request seen inside this loop belongs to the loop outside it.
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) noexcept {
+    result_ = result;
+    ending_ = true;
+    // Wake the modal loop should the queue be empty.
+    if (hwnd_) ::PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
 BOOL Dialog::DestroyWindow() { return hwnd_ ? ::DestroyWindow(hwnd_) : FALSE; }
 
-std::optional<LRESULT> Dialog::WindowProc(UINT message, WPARAM, LPARAM) {
+void Dialog::UpdateData(bool save) {
+    DataExchange exchange(hwnd_, save);
+    DoDataExchange(exchange);
+}
+
+std::optional<LRESULT> Dialog::OnCommand(WORD id, WORD code) {
+    if (code != BN_CLICKED) return std::nullopt;
+    switch (id) {
+    case IDOK: OnOK(); return 0;
+    case IDCANCEL: OnCancel(); return 0;
+    default: return std::nullopt;
+    }
+}
+
+BOOL Dialog::OnInitDialog() {
+    UpdateData(false);
+    return TRUE;
+}
+
+void Dialog::OnOK() {
+    if (modal_) {
+        UpdateData(true);
+        EndDialog(IDOK);
+    }
+}
+
+void Dialog::OnCancel() {
+    if (modal_) EndDialog(IDCANCEL);
+}
+
+std::optional<LRESULT> Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog();
+    case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
     default: return std::nullopt;
     }
 }

@@ -5,6 +5,8 @@
 
 #include <optional>
 
+#include "win/data_exchange.h"
+
 namespace win {
 
 // The module whose resources hold the dialog templates, icons and strings.
@@ -24,7 +26,16 @@ public:
 
     // Modeless creation; runs OnInitDialog before it returns.
     bool Create(HWND parent) noexcept;
+    // A modal run: the owner is disabled, every message of the thread is
+    // dispatched until EndDialog, then the window is destroyed through
+    // DestroyWindow and the owner is enabled again. Returns the EndDialog value,
+    // or -1 when the window could not be created.
+    INT_PTR DoModal(HWND owner = nullptr);
+    void EndDialog(INT_PTR result) noexcept;
     virtual BOOL DestroyWindow();
+
+    // Controls to members (save) or members to controls.
+    void UpdateData(bool save);
 
     HWND hwnd() const noexcept { return hwnd_; }
     UINT templateId() const noexcept { return templateId_; }
@@ -32,7 +43,14 @@ public:
 
 protected:
     virtual std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    virtual BOOL OnInitDialog() { return TRUE; }
+    // Derived classes call this first: it puts the members into the controls.
+    virtual BOOL OnInitDialog();
+    virtual void DoDataExchange(DataExchange&) {}
+    // IDOK and IDCANCEL end a modal run; a modeless dialog ignores them.
+    virtual void OnOK();
+    virtual void OnCancel();
+    // WM_COMMAND; the base turns IDOK and IDCANCEL into OnOK and OnCancel.
+    virtual std::optional<LRESULT> OnCommand(WORD id, WORD code);
 
     // The default answer to a WM_CTLCOLOR* message, as the dialog manager would give it.
     HBRUSH DefaultCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const noexcept;
@@ -42,6 +60,9 @@ private:
 
     UINT templateId_;
     HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    bool ending_ = false;
+    INT_PTR result_ = -1;
 };
 
 // The WM_CTLCOLOR* messages carry their kind in the message number:

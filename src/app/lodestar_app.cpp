@@ -1,0 +1,82 @@
+#include "app/lodestar_app.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "app/process_modes.h"
+#include "ui/lodestar_dlg.h"
+#include "win/gdiplus_flat.h"
+
+CLodestarApp theApp;
+
+namespace {
+
+constexpr wchar_t kMutexName[] = L"__VIREON_BRACKENWOOD__";
+
+constexpr char kNullDevice[] = "NUL";
+
+void RedirectStandardStreams(bool console) {
+    FILE* stream = nullptr;
+    if (console) {
+        ::AllocConsole();
+        freopen_s(&stream, "CONOUT$", "w", stdout);
+        freopen_s(&stream, "CONIN$", "r", stdin);
+        ::SetConsoleCtrlHandler(ConsoleCtrlHandler, TRUE);
+    } else {
+        freopen_s(&stream, kNullDevice, "w", stdout);
+        freopen_s(&stream, kNullDevice, "r", stdin);
+    }
+}
+
+void PrintBanner() {
+    std::printf("********** Start Tindervault DEBUG MODE  *******\n");
+    if (app::debugMode) std::printf("DEBUG_MODE ON\n");
+    if (app::readWriteMode) std::printf("ReadWrite_MODE ON\n");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+BOOL WINAPI ConsoleCtrlHandler(DWORD event) {
+    if (event == CTRL_SHUTDOWN_EVENT) {
+        if (const HWND window = CLodestarDlg::liveWindow.load()) {
+            DWORD_PTR ignored = 0;
+            ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+        }
+    }
+    // Ctrl+C and Ctrl+Break in the debug console must not end the program.
+    return TRUE;
+}
+
+int CLodestarApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls{8, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    // Owned until the process ends; the handle is deliberately never closed.
+    const HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kMutexName);
+    if (!mutex) return -1;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::MessageBoxW(nullptr, L"     Vireonは既に起動されています.     ", L"２重起動", MB_OK);
+        return -1;
+    }
+
+    app::ScanSwitches();
+    RedirectStandardStreams(app::debugMode == 1);
+    PrintBanner();
+    app::TakeAppFolder();
+
+    ULONG_PTR gdiplusToken = 0;
+    const gdip::StartupInput gdiplusInput;
+    gdip::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    {
+        CLodestarDlg mainDialog;
+        mainDialog.DoModal();
+        if (app::debugMode == 1) {
+            ::FreeConsole();
+            ::Sleep(1000);
+        }
+        gdip::GdiplusShutdown(gdiplusToken);
+    }
+    return 0;
+}

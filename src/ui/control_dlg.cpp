@@ -1,0 +1,102 @@
+#include "ui/control_dlg.h"
+
+#include <cstdio>
+
+#include "app/process_modes.h"
+#include "resource.h"
+#include "settings/settings_file.h"
+#include "win/message_box.h"
+
+CControlDlg::CControlDlg()
+    : win::Dialog(IDD_CONTROL),
+      backgroundBrush(::CreateSolidBrush(RGB(200, 200, 200))),
+      settingsPath(settings::SettingsPathFor(app::appFolder)) {}
+
+void CControlDlg::LoadSettings() { settings::LoadSettings(settings, settingsPath, app::readWriteMode); }
+void CControlDlg::SaveSettings() { settings::SaveSettings(settings, settingsPath, app::readWriteMode); }
+void CControlDlg::ApplySettings() { settings::ApplySettings(settings, overlay); }
+
+BOOL CControlDlg::OnInitDialog() {
+    win::Dialog::OnInitDialog();
+    LoadSettings();
+    // Registered before the overlay exists, as the panel has always done.
+    if (settings.hotkeyEnabled) RegisterTrailHotkey();
+
+    overlay.Create(hwnd());
+    overlay.panelHwnd = hwnd();
+    overlay.ResetOverlay();
+    toggleOn = 0;
+    overlay.trailOn = 0;
+    ApplySettings();
+    UpdateData(false);
+    ::SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr);
+    return TRUE;
+}
+
+void CControlDlg::RegisterTrailHotkey() {
+    if (::RegisterHotKey(hwnd(), kHotkeyId, static_cast<UINT>(settings.hotkeyModifiers),
+                         static_cast<UINT>(settings.hotkeyKey)))
+        return;
+    std::printf("RegisterHotKey() Error=%d\n", static_cast<int>(::GetLastError()));
+    std::fflush(stdout);
+    win::ShowMessage(L"ホットキーの登録が失敗しました.他のキーに変更してください.");
+}
+
+void CControlDlg::DoDataExchange(win::DataExchange& dx) { dx.Check(IDC_ONOFF, toggleOn); }
+
+std::optional<LRESULT> CControlDlg::OnCommand(WORD id, WORD code) {
+    if (code == BN_CLICKED) {
+        switch (id) {
+        case IDC_ONOFF: OnBnClickedOnOff(); return 0;
+        case IDC_SETTINGS: OnBnClickedSettings(); return 0;
+        default: break;
+        }
+    }
+    return win::Dialog::OnCommand(id, code);
+}
+
+void CControlDlg::OnBnClickedOnOff() {
+    UpdateData(true);
+    overlay.trailOn = toggleOn;
+    if (!toggleOn) {
+        ::SetWindowTextW(Item(IDC_ONOFF), L"ON");
+        return;
+    }
+    ::SetWindowTextW(Item(IDC_ONOFF), L"OFF");
+    const HWND mainWindow = ::GetAncestor(hwnd(), GA_ROOT);
+    if (!::IsIconic(mainWindow)) ::ShowWindow(mainWindow, SW_SHOWMINIMIZED);
+}
+
+void CControlDlg::OnBnClickedSettings() {}
+
+void CControlDlg::OnTimer(UINT_PTR id) {
+    if (id != kTimerId) return;
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    overlay.UpdateTrail(pointer.x, pointer.y);
+}
+
+HBRUSH CControlDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
+    const UINT kind = win::CtlColorKind(message);
+    return (kind == CTLCOLOR_BTN || kind == CTLCOLOR_DLG) ? backgroundBrush.get() : fallback;
+}
+
+std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_HOTKEY && wParam == kHotkeyId) {
+        toggleOn = toggleOn ? 0 : 1;
+        UpdateData(false);
+        OnBnClickedOnOff();
+    }
+    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
+    switch (message) {
+    case WM_TIMER: OnTimer(wParam); return std::nullopt;  // default processing follows
+    default: return win::Dialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+BOOL CControlDlg::DestroyWindow() {
+    ::KillTimer(hwnd(), kTimerId);
+    overlay.DestroyWindow();
+    return win::Dialog::DestroyWindow();
+}

@@ -1,0 +1,45 @@
+// The control panel inside the main window: the ON/OFF toggle, the settings
+// button, the 50 ms timer that drives the overlay and the global hotkey.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "overlay/monitor_win.h"
+#include "settings/trail_settings.h"
+#include "win/dialog.h"
+#include "win/gdi.h"
+
+class CControlDlg : public win::Dialog {
+public:
+    static constexpr UINT_PTR kTimerId = 101;
+    static constexpr UINT kTimerPeriodMs = 50;
+    static constexpr int kHotkeyId = 103;
+
+    CControlDlg();
+    BOOL DestroyWindow() override;
+
+    void LoadSettings();
+    void SaveSettings();
+    void ApplySettings();
+
+    win::Brush backgroundBrush;
+    CMonitorWin overlay;
+    settings::TrailSettings settings;
+    std::wstring settingsPath;
+    BOOL toggleOn = 0;
+
+protected:
+    std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
+    void DoDataExchange(win::DataExchange& dx) override;
+    std::optional<LRESULT> OnCommand(WORD id, WORD code) override;
+
+private:
+    void OnBnClickedOnOff();
+    void OnBnClickedSettings();
+    void OnTimer(UINT_PTR id);
+    HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    void RegisterTrailHotkey();
+};

@@ -1,0 +1,90 @@
+#include "ui/lodestar_dlg.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "resource.h"
+#include "win/gdi.h"
+
+#ifndef WM_DWMCOMPOSITIONCHANGED
+#define WM_DWMCOMPOSITIONCHANGED 0x031E
+#endif
+
+void OnLinkClick(HWND dialog, const NMHDR*, LRESULT* result) {
+    ::ShellExecuteW(dialog, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL);
+    *result = 0;
+}
+
+CLodestarDlg::CLodestarDlg()
+    : win::Dialog(IDD_MAIN), appIcon(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_APP))) {}
+
+BOOL CLodestarDlg::OnInitDialog() {
+    win::Dialog::OnInitDialog();
+    liveWindow.store(hwnd());
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
+    ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
+
+    controlPanel.Create(hwnd());
+    ::ShowWindow(controlPanel.hwnd(), SW_SHOW);
+
+    QueryGlassComposition(&glassEnabled);
+    glassMargins = {8, 9, 24, 5};
+    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    return TRUE;
+}
+
+std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
+    switch (message) {
+    case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam);
+    case WM_PAINT: return OnPaint();
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(appIcon);
+    case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged();
+    default: return win::Dialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+std::optional<LRESULT> CLodestarDlg::OnSysCommand(WPARAM, LPARAM) { return std::nullopt; }
+
+std::optional<LRESULT> CLodestarDlg::OnPaint() {
+    if (!::IsIconic(hwnd())) return std::nullopt;
+    const win::PaintScope paint(hwnd());
+    ::SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.dc()), 0);
+    const int cx = ::GetSystemMetrics(SM_CXICON);
+    const int cy = ::GetSystemMetrics(SM_CYICON);
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    const int x = (client.right - client.left - cx + 1) / 2;
+    const int y = (client.bottom - client.top - cy + 1) / 2;
+    ::DrawIcon(paint.dc(), x, y, appIcon);
+    return 0;
+}
+
+std::optional<LRESULT> CLodestarDlg::OnNotify(const NMHDR* header) {
+    if (!header || header->idFrom != IDC_LINK || header->code != NM_CLICK) return std::nullopt;
+    LRESULT result = 0;
+    OnLinkClick(hwnd(), header, &result);
+    return result;
+}
+
+std::optional<LRESULT> CLodestarDlg::OnCompositionChanged() {
+    QueryGlassComposition(&glassEnabled);
+    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+    return std::nullopt;
+}
+
+HBRUSH CLodestarDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
+    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
+    if (!glassEnabled) return fallback;
+    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    return static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+}
+
+BOOL CLodestarDlg::DestroyWindow() {
+    liveWindow.store(nullptr);
+    controlPanel.DestroyWindow();
+    return win::Dialog::DestroyWindow();
+}
