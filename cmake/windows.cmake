@@ -64,3 +64,13 @@ if(VIREON_BUILD_TESTS)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)
   add_test(NAME win_tests COMMAND win_tests)
 endif()
+
+# End to end: the shipped exe on the test display, driven by xdotool.
+if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
+  find_package(Python3 COMPONENTS Interpreter)
+  if(Python3_Interpreter_FOUND)
+    add_test(NAME e2e COMMAND ${Python3_EXECUTABLE} -m unittest -v test_e2e
+             WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+    set_tests_properties(e2e PROPERTIES ENVIRONMENT "VIREON_EXE=$<TARGET_FILE:Vireon>" TIMEOUT 600)
+  endif()
+endif()

@@ -1,0 +1,143 @@
+"""End to end: the shipped Vireon.exe under Wine on the test display, driven with
+xdotool and judged from screenshots."""
+
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+import vireon_driver as d
+
+EXE = os.environ.get("VIREON_EXE", os.path.join(d.ROOT, "build", "windows", "Vireon.exe"))
+
+HOTKEY_INI = "[SYSTEM]\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\n"
+
+
+def console_text(raw):
+    """What a terminal would show of Wine's console output."""
+    text = raw.decode("utf-8", "replace")
+    text = re.sub(r"\x1b\[(\d*)C", lambda m: " " * int(m.group(1) or 1), text)
+    text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", text)
+    return text.replace("\r", "")
+
+
+@unittest.skipUnless(os.environ.get("DISPLAY"), "needs the test display")
+class EndToEnd(unittest.TestCase):
+    END = (760, 500)
+
+    def draw_circle(self):
+        """Moves the pointer once round a circle ending at END; returns the screenshot."""
+        d.move_along(d.circle(640, 500, 120))
+        time.sleep(0.2)
+        return d.Screenshot()
+
+    def assert_trail(self, shot, color):
+        hits = shot.find(color)
+        self.assertGreater(len(hits), 100, "no trail of %r" % (color,))
+        far = [p for p in hits if max(abs(p[0] - self.END[0]), abs(p[1] - self.END[1])) > 400]
+        self.assertEqual(far, [], "trail pixels far from the pointer")
+
+    def assert_no_trail(self, shot):
+        self.assertEqual(shot.find(d.RED)[:5], [])
+
+    def test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it(self):
+        with d.Vireon(EXE) as v:
+            on, _ = v.panel_buttons()
+            self.assert_no_trail(self.draw_circle())
+            d.click(*on)
+            iconic = d.wait_for(lambda: v.main_window()[4] < 40, 5)
+            self.assertTrue(iconic, "switching on minimises the main window")
+            self.assert_trail(self.draw_circle(), d.RED)
+
+            # Restore the main window from its minimised bar and switch off.
+            _, wx, wy, ww, wh = v.main_window()
+            d.mouse_move(wx + 30, wy + wh // 2)
+            d.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1")
+            self.assertTrue(d.wait_for(lambda: v.main_window()[4] > 100, 5))
+            on, _ = v.panel_buttons()
+            d.click(*on)
+            time.sleep(0.3)
+            self.assert_no_trail(self.draw_circle())
+            self.assertTrue(v.running())
+
+    def test_settings_next_to_the_program_colour_the_trail_when_started_by_relative_path(self):
+        parent = tempfile.mkdtemp(prefix="vireon-e2e-")
+        folder = os.path.join(parent, "bin")
+        os.mkdir(folder)
+        try:
+            with d.Vireon(EXE, ini="[SYSTEM]\r\nLINECOLOR=2\r\n", folder=folder, cwd=parent,
+                          program="bin\\Vireon.exe") as v:
+                on, _ = v.panel_buttons()
+                d.click(*on)
+                time.sleep(0.3)
+                self.assert_trail(self.draw_circle(), d.BLUE)
+                self.assertFalse(os.path.exists(os.path.join(folder, "bin", "Vireon.ini")))
+        finally:
+            shutil.rmtree(parent, ignore_errors=True)
+
+    def test_hotkey_toggles_the_trail(self):
+        with d.Vireon(EXE, ini=HOTKEY_INI) as v:
+            v.panel_buttons()
+            d.mouse_move(900, 700)
+            d.key("alt+4")
+            self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
+            self.assert_trail(self.draw_circle(), d.RED)
+            d.key("alt+4")
+            time.sleep(0.3)
+            self.assert_no_trail(self.draw_circle())
+
+    def test_second_start_is_refused_and_the_first_keeps_running(self):
+        with d.Vireon(EXE) as first:
+            first.panel_buttons()
+            with d.Vireon(EXE) as second:
+                box = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "２重起動"), None), 15)
+                self.assertIsNotNone(box, "the second start shows its message box")
+                self.assertTrue(second.running())
+                d.key("Return")
+                self.assertIsNotNone(second.wait(10), "the second process ends after OK")
+            self.assertTrue(first.running())
+            self.assertIsNotNone(first.main_window(1))
+
+    def test_debug_switch_opens_the_console_with_the_banner(self):
+        folder = tempfile.mkdtemp(prefix="vireon-e2e-")
+        shutil.copy(EXE, os.path.join(folder, "Vireon.exe"))
+        # The console needs a terminal: `script` gives the program one.
+        proc = subprocess.Popen(["script", "-qc", d.WINE_RUN + " Vireon.exe -RW -D457", "/dev/null"], cwd=folder,
+                                stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        try:
+            self.assertIsNotNone(d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon"), None), 15))
+            time.sleep(0.5)
+            d.key("Escape")
+            out, _ = proc.communicate(timeout=20)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+            shutil.rmtree(folder, ignore_errors=True)
+        lines = [line for line in console_text(out).split("\n") if line]
+        self.assertEqual(lines[:7], [
+            "ReadWriteMODE ON",
+            "DEBUGMODE ON",
+            "********** Start Tindervault DEBUG MODE  *******",
+            "DEBUG_MODE ON",
+            "ReadWrite_MODE ON",
+            "PORTABLE VERSION START",
+            lines[6],
+        ])
+        self.assertTrue(lines[6].startswith("CurrentDir=Z:\\"), lines[6])
+        self.assertTrue(lines[6].endswith(os.path.basename(folder)), lines[6])
+
+    def test_closing_the_main_window_ends_the_process_and_leaves_no_window(self):
+        with d.Vireon(EXE) as v:
+            v.panel_buttons()
+            _, wx, wy, ww, wh = v.main_window()
+            # The close box is the caption's right-most button.
+            d.click(wx + ww - 12, wy + 11)
+            self.assertIsNotNone(v.wait(10), "the process ends")
+            self.assertEqual([w for w in d.top_windows() if w[0] == "Vireon"], [])
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,176 @@
+"""Drives the shipped Vireon.exe under Wine on an X display with xdotool and
+judges what it shows from screenshots. Used by the end-to-end tests and the demo."""
+
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
+
+RED = (255, 0, 0)
+BLUE = (0, 0, 255)
+PANEL_GREY = (200, 200, 200)
+
+
+def x(*args, check=True):
+    return subprocess.run(list(args), check=check, capture_output=True, text=True).stdout
+
+
+def mouse_move(px, py):
+    x("xdotool", "mousemove", str(px), str(py))
+
+
+def click(px, py):
+    mouse_move(px, py)
+    time.sleep(0.1)
+    x("xdotool", "click", "1")
+
+
+def key(combo):
+    x("xdotool", "key", combo)
+
+
+def top_windows():
+    """Named top-level X windows as (name, x, y, width, height)."""
+    out = x("xwininfo", "-root", "-children")
+    found = []
+    for line in out.splitlines():
+        line = line.strip()
+        if not line.startswith("0x") or '"' not in line.split(":")[0]:
+            continue
+        name = line.split('"')[1]
+        geometry = line.rsplit(")", 1)[-1].split()[0]
+        size, _, pos = geometry.partition("+")
+        w, h = (int(v) for v in size.split("x"))
+        px, py = (int(v) for v in pos.split("+")[:2])
+        found.append((name, px, py, w, h))
+    return found
+
+
+def wait_for(predicate, timeout=10.0, step=0.1):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Screenshot:
+    def __init__(self, path=None):
+        self.path = path or tempfile.mktemp(suffix=".png")
+        x("import", "-window", "root", self.path)
+        rgb = subprocess.run(["convert", self.path, "-depth", "8", "rgb:-"], check=True,
+                             capture_output=True).stdout
+        info = x("identify", "-format", "%w %h", self.path).split()
+        self.width, self.height = int(info[0]), int(info[1])
+        self.rgb = rgb
+
+    def pixel(self, px, py):
+        i = (py * self.width + px) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def find(self, color, region=None):
+        """Coordinates of every pixel of exactly `color` (within region x0, y0, x1, y1)."""
+        x0, y0, x1, y1 = region or (0, 0, self.width, self.height)
+        target = bytes(color)
+        hits = []
+        for py in range(max(0, y0), min(self.height, y1)):
+            row = self.rgb[py * self.width * 3:(py + 1) * self.width * 3]
+            start = 0
+            while True:
+                i = row.find(target, start)
+                if i < 0:
+                    break
+                if i % 3 == 0 and x0 * 3 <= i < x1 * 3:
+                    hits.append((i // 3, py))
+                start = i + 1
+        return hits
+
+
+class Vireon:
+    """One running Vireon.exe in a folder of its own (so its INI is its own)."""
+
+    def __init__(self, exe, ini=None, args=(), folder=None, cwd=None, program="Vireon.exe"):
+        self.folder = folder or tempfile.mkdtemp(prefix="vireon-e2e-")
+        shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
+        if ini is not None:
+            with open(os.path.join(self.folder, "Vireon.ini"), "w", newline="") as f:
+                f.write(ini)
+        self.proc = subprocess.Popen([WINE_RUN, program, *args], cwd=cwd or self.folder,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                     stdin=subprocess.DEVNULL)
+
+    def main_window(self, timeout=15.0):
+        return wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon"), None), timeout)
+
+    def panel_buttons(self, timeout=10.0):
+        """Screen centres of the ON/OFF toggle and the settings button, found by the panel's grey."""
+        found = wait_for(self._panel_buttons, timeout, 0.2)
+        if not found:
+            raise AssertionError("no control panel visible")
+        return found
+
+    def _panel_buttons(self):
+        window = self.main_window(0)
+        if not window:
+            return None
+        name, wx, wy, ww, wh = window
+        shot = Screenshot()
+        grey = shot.find(PANEL_GREY, (wx, wy, wx + ww, wy + wh))
+        # The panel's rims are long grey rows; short grey runs elsewhere (caption buttons) are not it.
+        rows = {}
+        for px, py in grey:
+            rows.setdefault(py, []).append(px)
+        rims = {py: xs for py, xs in rows.items() if len(xs) >= ww // 2}
+        if not rims:
+            return None
+        top, bottom = min(rims), max(rims)
+        left, right = min(min(xs) for xs in rims.values()), max(max(xs) for xs in rims.values())
+        cx = (left + right) // 2
+        height = bottom - top
+        return (cx, top + height * 30 // 100), (cx, top + height * 72 // 100)
+
+    def ini(self):
+        path = os.path.join(self.folder, "Vireon.ini")
+        if not os.path.exists(path):
+            return ""
+        with open(path, "rb") as f:
+            return f.read().decode("ascii", "replace")
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait(self, timeout=15.0):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def stop(self):
+        if self.running():
+            self.proc.kill()
+            self.proc.wait(10)
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def move_along(points, tick=0.05):
+    for px, py in points:
+        mouse_move(px, py)
+        time.sleep(tick)
+
+
+def circle(cx, cy, r, steps=24):
+    import math
+    return [(int(cx + r * math.cos(2 * math.pi * i / steps)), int(cy + r * math.sin(2 * math.pi * i / steps)))
+            for i in range(steps + 1)]
