@@ -8,7 +8,8 @@ export WINEARCH=win64
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 vireon_prepare_prefix() {
-  local ready="$WINEPREFIX/.vireon-ready"
+  # Bump when the steps below change, so that existing prefixes are made again.
+  local ready="$WINEPREFIX/.vireon-ready-2"
   [ -f "$ready" ] && return 0
   echo "wine: preparing the prefix in $WINEPREFIX"
   rm -rf "$WINEPREFIX"
@@ -20,6 +21,9 @@ vireon_prepare_prefix() {
   # Unmanaged windows close at once and Wine sets the keyboard focus itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine winecfg -v win10 >/dev/null 2>&1
+  # Copies of the test executable that see older systems.
+  wine reg add 'HKCU\Software\Wine\AppDefaults\win_tests_win7.exe' /v Version /d win7 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\AppDefaults\win_tests_winxp.exe' /v Version /d winxp64 /f >/dev/null 2>&1
   wineserver -w
   touch "$ready"
 }

@@ -44,6 +44,45 @@ void PumpMessages() {
     }
 }
 
+static MessageBoxRecorder* activeRecorder = nullptr;
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    activeRecorder = this;
+    hook_ = ::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    ::UnhookWindowsHookEx(hook_);
+    activeRecorder = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxRecorder::Hook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && activeRecorder) {
+        const HWND box = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        ::GetClassNameW(box, className, 16);
+        // A message box is a dialog whose text is the static control 0xFFFF.
+        if (std::wstring(className) == L"#32770" && ::GetDlgItem(box, 0xFFFF)) {
+            wchar_t caption[256] = {};
+            wchar_t text[1024] = {};
+            ::GetWindowTextW(box, caption, 256);
+            ::GetDlgItemTextW(box, 0xFFFF, text, 1024);
+            activeRecorder->boxes_.push_back({caption, text, ::GetWindowLongPtrW(box, GWL_STYLE)});
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void PumpFor(int ms) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(ms);
+    while (::GetTickCount64() < end) {
+        PumpMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    PumpMessages();
+}
+
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];
     ::GetTempPathW(MAX_PATH, base);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "win/back_buffer.h"
 
@@ -44,6 +45,29 @@ private:
 
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
+
+// Records every message box this thread shows and closes it with OK at once.
+class MessageBoxRecorder {
+public:
+    struct Box {
+        std::wstring caption;
+        std::wstring text;
+        LONG_PTR style;
+    };
+    MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+    ~MessageBoxRecorder();
+    const std::vector<Box>& boxes() const { return boxes_; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK hook_ = nullptr;
+    std::vector<Box> boxes_;
+};
+
+// Delivers messages for about `ms` milliseconds, so that timers get to fire.
+void PumpFor(int ms);
 
 // The number of live GDI objects of this process (GetGuiResources is a stub under Wine).
 int CountGdiObjects();

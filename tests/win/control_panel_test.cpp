@@ -1,0 +1,170 @@
+// The control panel made from its template inside a stand-in main window:
+// start-up state, the toggle, the hotkey, and the settings it loads.
+#include <gtest/gtest.h>
+
+#include "app/process_modes.h"
+#include "resource.h"
+#include "test_support.h"
+#include "ui/control_dlg.h"
+
+using testing_support::MessageBoxRecorder;
+using testing_support::PlainWindow;
+using testing_support::PumpFor;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+namespace {
+
+std::wstring ButtonText(const CControlDlg& panel) {
+    wchar_t text[32] = {};
+    ::GetWindowTextW(panel.Item(IDC_ONOFF), text, 32);
+    return text;
+}
+
+bool Pressed(const CControlDlg& panel) {
+    return ::SendMessageW(panel.Item(IDC_ONOFF), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+class ControlPanelTest : public ::testing::Test {
+protected:
+    // The panel reads its settings from the application folder, so the folder is set first.
+    void Start(const char* ini = nullptr) {
+        if (ini) WriteBytes(folder.File(L"Vireon.ini"), ini);
+        app::appFolder = folder.path();
+        panel = std::make_unique<CControlDlg>();
+        ASSERT_TRUE(panel->Create(mainWindow.hwnd()));
+        ::ShowWindow(panel->hwnd(), SW_SHOW);
+    }
+    void TearDown() override {
+        if (panel) panel->DestroyWindow();
+        app::appFolder.clear();
+    }
+
+    TempFolder folder;
+    PlainWindow mainWindow{L"main", RECT{0, 0, 200, 120}};
+    std::unique_ptr<CControlDlg> panel;
+};
+
+TEST_F(ControlPanelTest, StartsReleasedReadingOnWithTheOverlayHiddenAndTheTimerRunning) {
+    Start();
+    EXPECT_EQ(panel->settingsPath, folder.path() + L"\\Vireon.ini");
+    EXPECT_EQ(ButtonText(*panel), L"ON");
+    EXPECT_FALSE(Pressed(*panel));
+    EXPECT_EQ(panel->overlay.trailOn, 0);
+    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
+    EXPECT_EQ(panel->overlay.panelHwnd, panel->hwnd());
+
+    ::SetCursorPos(321, 234);
+    PumpFor(200);
+    EXPECT_EQ(panel->overlay.history[0], (trail::Point{321, 234}));
+    EXPECT_EQ(panel->overlay.history[1], (trail::Point{321, 234}));
+    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
+}
+
+TEST_F(ControlPanelTest, ClickSwitchesOnMinimisingTheMainWindowAndOffLeavesItMinimised) {
+    Start();
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+    EXPECT_EQ(ButtonText(*panel), L"OFF");
+    EXPECT_TRUE(Pressed(*panel));
+    EXPECT_EQ(panel->toggleOn, 1);
+    EXPECT_EQ(panel->overlay.trailOn, 1);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
+
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+    EXPECT_EQ(ButtonText(*panel), L"ON");
+    EXPECT_EQ(panel->overlay.trailOn, 0);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
+    PumpFor(120);
+    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
+}
+
+TEST_F(ControlPanelTest, HotkeyMessageActsExactlyAsAClickAndOtherIdsDoNothing) {
+    Start();
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, 102, 0);
+    ::SendMessageW(panel->hwnd(), WM_TIMER, 7, 0);
+    EXPECT_EQ(ButtonText(*panel), L"ON");
+    EXPECT_EQ(panel->overlay.trailOn, 0);
+
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, 103, 0);
+    EXPECT_EQ(ButtonText(*panel), L"OFF");
+    EXPECT_TRUE(Pressed(*panel));
+    EXPECT_EQ(panel->overlay.trailOn, 1);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
+
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, 103, 0);
+    EXPECT_EQ(ButtonText(*panel), L"ON");
+    EXPECT_FALSE(Pressed(*panel));
+    EXPECT_EQ(panel->overlay.trailOn, 0);
+}
+
+TEST_F(ControlPanelTest, EnabledHotkeyIsRegisteredForThePanel) {
+    MessageBoxRecorder boxes;
+    Start("[SYSTEM]\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\n");  // Ctrl+Alt+F9
+    EXPECT_TRUE(boxes.boxes().empty());
+    PlainWindow other(L"other", RECT{0, 0, 10, 10});
+    EXPECT_FALSE(::RegisterHotKey(other.hwnd(), 1, MOD_CONTROL | MOD_ALT, VK_F9));
+    EXPECT_EQ(::GetLastError(), 1409u);  // already registered
+}
+
+TEST_F(ControlPanelTest, TakenHotkeyShowsTheMessageAndThePanelStillComesUp) {
+    PlainWindow other(L"other", RECT{0, 0, 10, 10});
+    ASSERT_TRUE(::RegisterHotKey(other.hwnd(), 1, MOD_ALT, '4'));
+    {
+        MessageBoxRecorder boxes;
+        Start("[SYSTEM]\r\nQVHTOKEYFLAG=1\r\n");
+        ASSERT_EQ(boxes.boxes().size(), 1u);
+        EXPECT_EQ(boxes.boxes()[0].text, L"ホットキーの登録が失敗しました.他のキーに変更してください.");
+        EXPECT_EQ(boxes.boxes()[0].caption, L"win_tests");
+    }
+    ::UnregisterHotKey(other.hwnd(), 1);
+    EXPECT_EQ(panel->settings.hotkeyEnabled, 1);  // kept, so the next start tries again
+    EXPECT_EQ(ButtonText(*panel), L"ON");
+    EXPECT_NE(panel->overlay.hwnd(), nullptr);
+}
+
+TEST_F(ControlPanelTest, SettingsFromTheFileReachTheOverlayAtStart) {
+    Start("[SYSTEM]\r\nDRAWMODE=0\r\nLINECOLOR=2\r\nPOINTCOLOR=4\r\nLINEPOINT=2\r\nPOINTPOINT=0\r\n"
+          "TRANSPARENT=40\r\nLINEKIND=1\r\n");
+    const trail::TrailStyle& style = panel->overlay.style;
+    EXPECT_EQ(style.drawLines, 1);
+    EXPECT_EQ(style.drawPoints, 1);
+    EXPECT_EQ(style.lineColor, RGB(0, 0, 255));
+    EXPECT_EQ(style.pointColor, RGB(0, 0, 0));
+    EXPECT_EQ(style.lineWidthPt, 10);
+    EXPECT_EQ(style.pointWidthPt, 2);
+    EXPECT_EQ(style.opacityPercent, 40);
+    EXPECT_EQ(style.straightLines, 1);
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    ASSERT_TRUE(::GetLayeredWindowAttributes(panel->overlay.hwnd(), &key, &alpha, &flags));
+    EXPECT_EQ(alpha, 102);
+    EXPECT_EQ(key, RGB(0, 0, 1));
+}
+
+TEST_F(ControlPanelTest, ButtonAndDialogBackgroundsAreTheLightGreyBrush) {
+    Start();
+    HDC dc = ::GetDC(panel->hwnd());
+    const auto ask = [&](UINT message) {
+        return reinterpret_cast<HBRUSH>(::SendMessageW(panel->hwnd(), message, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(panel->Item(IDC_ONOFF))));
+    };
+    EXPECT_EQ(ask(WM_CTLCOLORBTN), panel->backgroundBrush.get());
+    EXPECT_EQ(ask(WM_CTLCOLORDLG), panel->backgroundBrush.get());
+    EXPECT_NE(ask(WM_CTLCOLORSTATIC), panel->backgroundBrush.get());
+    ::ReleaseDC(panel->hwnd(), dc);
+    LOGBRUSH brush{};
+    ::GetObjectW(panel->backgroundBrush.get(), sizeof brush, &brush);
+    EXPECT_EQ(brush.lbColor, RGB(200, 200, 200));
+}
+
+TEST_F(ControlPanelTest, DestroyingThePanelStopsTheTimerAndTakesTheOverlayWithIt) {
+    Start();
+    const HWND overlay = panel->overlay.hwnd();
+    EXPECT_TRUE(panel->DestroyWindow());
+    EXPECT_FALSE(::IsWindow(overlay));
+    EXPECT_EQ(panel->hwnd(), nullptr);
+    PumpFor(100);  // a late tick would find no window
+}
+
+}  // namespace

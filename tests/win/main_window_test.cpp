@@ -1,0 +1,162 @@
+// The main window: its template, the hosted panel, the glass branch for the
+// system version this process sees, and the modal run's ways out.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/process_modes.h"
+#include "resource.h"
+#include "test_support.h"
+#include "ui/lodestar_dlg.h"
+
+using testing_support::PumpFor;
+using testing_support::TempFolder;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { app::appFolder = folder.path(); }
+    void TearDown() override { app::appFolder.clear(); }
+    TempFolder folder;
+};
+
+TEST_F(MainWindowTest, TemplateHostsThePanelAndTheLinkWithTheProgramIcon) {
+    CLodestarDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    const HWND main = dialog.hwnd();
+    wchar_t title[32] = {};
+    ::GetWindowTextW(main, title, 32);
+    EXPECT_STREQ(title, L"Vireon");
+    EXPECT_NE(::GetWindowLongPtrW(main, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    const LONG_PTR style = ::GetWindowLongPtrW(main, GWL_STYLE);
+    EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+
+    const HWND link = ::GetDlgItem(main, IDC_LINK);
+    wchar_t className[32] = {};
+    ::GetClassNameW(link, className, 32);
+    EXPECT_STREQ(className, L"SysLink");
+
+    ASSERT_NE(dialog.controlPanel.hwnd(), nullptr);
+    EXPECT_EQ(::GetParent(dialog.controlPanel.hwnd()), main);
+    EXPECT_TRUE(::IsWindowVisible(dialog.controlPanel.hwnd()));
+
+    ASSERT_NE(dialog.appIcon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(main, WM_GETICON, ICON_BIG, 0)), dialog.appIcon);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(main, WM_QUERYDRAGICON, 0, 0)), dialog.appIcon);
+
+    const HWND overlay = dialog.controlPanel.overlay.hwnd();
+    EXPECT_TRUE(dialog.DestroyWindow());
+    EXPECT_FALSE(::IsWindow(overlay));
+    EXPECT_EQ(dialog.controlPanel.hwnd(), nullptr);
+}
+
+// Run under several reported system versions (the test executable is copied
+// under other names that the prefix maps to older versions).
+TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    ASSERT_TRUE(::GetVersionExW(&version));
+    CLodestarDlg dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    EXPECT_EQ(dialog.glassMargins.cxLeftWidth, 8);
+    EXPECT_EQ(dialog.glassMargins.cxRightWidth, 9);
+    EXPECT_EQ(dialog.glassMargins.cyTopHeight, 24);
+    EXPECT_EQ(dialog.glassMargins.cyBottomHeight, 5);
+
+    BOOL composition = FALSE;
+    const HRESULT status = QueryGlassComposition(&composition);
+    if (version.dwMajorVersion < 6) {
+        EXPECT_EQ(status, -1);
+        EXPECT_EQ(::GetModuleHandleW(L"dwmapi.dll"), nullptr) << "never loaded before version 6";
+    }
+    EXPECT_EQ(dialog.glassEnabled, composition);
+    std::printf("system %lu.%lu, composition %d\n", version.dwMajorVersion, version.dwMinorVersion, composition);
+
+    HDC dc = ::GetDC(dialog.hwnd());
+    const auto brush = reinterpret_cast<HBRUSH>(
+        ::SendMessageW(dialog.hwnd(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog.hwnd())));
+    if (composition) {
+        EXPECT_EQ(brush, ::GetStockObject(BLACK_BRUSH));
+        EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);
+    } else {
+        EXPECT_NE(brush, ::GetStockObject(BLACK_BRUSH));
+    }
+    ::ReleaseDC(dialog.hwnd(), dc);
+
+    // A composition change is followed without losing the margins.
+    ::SendMessageW(dialog.hwnd(), 0x031E /* WM_DWMCOMPOSITIONCHANGED */, 0, 0);
+    EXPECT_EQ(dialog.glassEnabled, composition);
+    EXPECT_EQ(dialog.glassMargins.cyTopHeight, 24);
+    dialog.DestroyWindow();
+}
+
+// Posts `message` to the running main window from inside its modal loop.
+UINT postMessage = 0;
+WPARAM postWParam = 0;
+void CALLBACK PostToMain(HWND, UINT, UINT_PTR id, DWORD) {
+    if (const HWND main = CLodestarDlg::liveWindow.load()) {
+        ::KillTimer(nullptr, id);
+        ::PostMessageW(main, postMessage, postWParam, 0);
+    }
+}
+
+struct WayOut {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    INT_PTR result;
+};
+
+TEST_F(MainWindowTest, ModalRunEndsOnCloseBoxEscSystemCloseAndOk) {
+    const WayOut ways[] = {
+        {"close box", WM_CLOSE, 0, IDCANCEL},
+        {"system menu close", WM_SYSCOMMAND, SC_CLOSE, IDCANCEL},
+        {"Esc", WM_KEYDOWN, VK_ESCAPE, IDCANCEL},
+        {"OK command", WM_COMMAND, IDOK, IDOK},
+    };
+    for (const WayOut& way : ways) {
+        postMessage = way.message;
+        postWParam = way.wParam;
+        ::SetTimer(nullptr, 0, 150, PostToMain);
+        CLodestarDlg dialog;
+        EXPECT_EQ(dialog.DoModal(), way.result) << way.name;
+        EXPECT_EQ(dialog.hwnd(), nullptr) << way.name;
+        EXPECT_EQ(dialog.controlPanel.hwnd(), nullptr) << way.name;
+        EXPECT_EQ(dialog.controlPanel.overlay.hwnd(), nullptr) << way.name;
+        EXPECT_EQ(CLodestarDlg::liveWindow.load(), nullptr);
+    }
+}
+
+TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
+    postMessage = WM_CLOSE;
+    postWParam = 0;
+    ::SetTimer(nullptr, 0, 400, PostToMain);
+    ::SetCursorPos(111, 222);
+    struct Watch : CLodestarDlg {
+        trail::Point seen{};
+        std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_CLOSE) seen = controlPanel.overlay.history[0];
+            return CLodestarDlg::WindowProc(message, wParam, lParam);
+        }
+    } dialog;
+    dialog.DoModal();
+    EXPECT_EQ(dialog.seen, (trail::Point{111, 222}));
+
+    // A quit request inside a modal run ends it and is posted again for the loop outside.
+    struct QuitInside : CLodestarDlg {
+        BOOL OnInitDialog() override {
+            CLodestarDlg::OnInitDialog();
+            ::PostQuitMessage(7);
+            return TRUE;
+        }
+    } quitting;
+    quitting.DoModal();
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+}  // namespace
