@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Headless demo: starts Vireon on the current (virtual) display, switches the
+trail on, moves the pointer along a figure eight and writes screenshots."""
+
+import math
+import os
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import vireon_driver as d  # noqa: E402
+
+
+def figure_eight(cx, cy, rx, ry, steps):
+    return [(int(cx + rx * math.sin(t)), int(cy + ry * math.sin(2 * t) / 2))
+            for t in (2 * math.pi * i / steps for i in range(steps + 1))]
+
+
+def crop(source, target, box):
+    x0, y0, w, h = box
+    subprocess.run(["convert", source, "-crop", f"{w}x{h}+{x0}+{y0}", "+repage", target], check=True)
+
+
+def main(exe, out):
+    os.makedirs(out, exist_ok=True)
+    subprocess.run(["xsetroot", "-solid", "#2f5f8f"], check=False)
+    with d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=0\r\n") as v:
+        on, _ = v.panel_buttons()
+        _, wx, wy, ww, wh = v.main_window()
+        full = os.path.join(out, "desktop-start.png")
+        d.Screenshot(full)
+        crop(full, os.path.join(out, "main-window.png"), (wx, wy, ww, wh))
+
+        d.click(*on)
+        time.sleep(0.4)
+        path = figure_eight(640, 480, 260, 300, 90)
+        shots = 0
+        for i, point in enumerate(path):
+            d.mouse_move(*point)
+            time.sleep(0.05)
+            if i in (30, 55, 80):
+                shots += 1
+                name = os.path.join(out, f"trail-{shots}.png")
+                shot = d.Screenshot(name)
+                # The trail and a margin round it, the pointer's spot included.
+                hits = shot.find(d.RED) + [point]
+                x0 = max(0, min(p[0] for p in hits) - 60)
+                y0 = max(0, min(p[1] for p in hits) - 60)
+                x1 = min(shot.width, max(p[0] for p in hits) + 60)
+                y1 = min(shot.height, max(p[1] for p in hits) + 60)
+                crop(name, os.path.join(out, f"trail-{shots}-near-pointer.png"), (x0, y0, x1 - x0, y1 - y0))
+    print("demo screenshots in", out)
+    for name in sorted(os.listdir(out)):
+        print("  ", name)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
