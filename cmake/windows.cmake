@@ -37,6 +37,8 @@ add_library(vireon_win STATIC
   src/ui/control_dlg.cpp
   src/ui/glass.cpp
   src/ui/lodestar_dlg.cpp
+  src/ui/hotkey_ex_ctrl.cpp
+  src/ui/propaty_dlg.cpp
 )
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 target_link_libraries(vireon_win PUBLIC vireon_pure
@@ -61,6 +63,7 @@ if(VIREON_BUILD_TESTS)
     tests/win/process_modes_test.cpp
     tests/win/control_panel_test.cpp
     tests/win/main_window_test.cpp
+    tests/win/settings_dialog_test.cpp
   )
   vireon_add_resources(win_tests)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)

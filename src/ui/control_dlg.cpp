@@ -5,6 +5,7 @@
 #include "app/process_modes.h"
 #include "resource.h"
 #include "settings/settings_file.h"
+#include "ui/propaty_dlg.h"
 #include "win/message_box.h"
 
 CControlDlg::CControlDlg()
@@ -20,7 +21,7 @@ BOOL CControlDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
     LoadSettings();
     // Registered before the overlay exists, as the panel has always done.
-    if (settings.hotkeyEnabled) RegisterTrailHotkey();
+    if (settings.hotkeyEnabled) RegisterTrailHotkey(L"ホットキーの登録が失敗しました.他のキーに変更してください.");
 
     overlay.Create(hwnd());
     overlay.panelHwnd = hwnd();
@@ -33,13 +34,13 @@ BOOL CControlDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CControlDlg::RegisterTrailHotkey() {
+void CControlDlg::RegisterTrailHotkey(const wchar_t* failureMessage) {
     if (::RegisterHotKey(hwnd(), kHotkeyId, static_cast<UINT>(settings.hotkeyModifiers),
                          static_cast<UINT>(settings.hotkeyKey)))
         return;
     std::printf("RegisterHotKey() Error=%d\n", static_cast<int>(::GetLastError()));
     std::fflush(stdout);
-    win::ShowMessage(L"ホットキーの登録が失敗しました.他のキーに変更してください.");
+    win::ShowMessage(failureMessage);
 }
 
 void CControlDlg::DoDataExchange(win::DataExchange& dx) { dx.Check(IDC_ONOFF, toggleOn); }
@@ -67,7 +68,40 @@ void CControlDlg::OnBnClickedOnOff() {
     if (!::IsIconic(mainWindow)) ::ShowWindow(mainWindow, SW_SHOWMINIMIZED);
 }
 
-void CControlDlg::OnBnClickedSettings() {}
+void CControlDlg::OnBnClickedSettings() {
+    CPropatyDlg dialog;
+    dialog.drawMode = settings.drawMode;
+    dialog.lineColorIndex = settings.lineColorIndex;
+    dialog.pointColorIndex = settings.pointColorIndex;
+    dialog.lineWidthIndex = settings.lineWidthIndex;
+    dialog.pointWidthIndex = settings.pointWidthIndex;
+    dialog.opacityPercent = settings.opacityPercent;
+    dialog.hotkeyKey = settings.hotkeyKey;
+    dialog.hotkeyModifiers = settings.hotkeyModifiers;
+    dialog.lineKind = settings.lineKind;
+    dialog.hotkeyEnabled = settings.hotkeyEnabled;
+
+    // Hidden while the dialog is open; the timer and the hotkey go on working.
+    overlay.trailOn = 0;
+    if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
+        settings.drawMode = dialog.drawMode;
+        settings.lineColorIndex = dialog.lineColorIndex;
+        settings.pointColorIndex = dialog.pointColorIndex;
+        settings.lineWidthIndex = dialog.lineWidthIndex;
+        settings.pointWidthIndex = dialog.pointWidthIndex;
+        settings.opacityPercent = dialog.opacityPercent;
+        settings.hotkeyKey = dialog.hotkeyKey;
+        settings.hotkeyModifiers = dialog.hotkeyModifiers;
+        settings.lineKind = dialog.lineKind;
+        settings.hotkeyEnabled = dialog.hotkeyEnabled;
+
+        ::UnregisterHotKey(hwnd(), kHotkeyId);
+        if (settings.hotkeyEnabled) RegisterTrailHotkey(L"ホットキーの登録が重複しています.他のキーに変更してください ");
+        ApplySettings();
+        SaveSettings();
+    }
+    overlay.trailOn = toggleOn;
+}
 
 void CControlDlg::OnTimer(UINT_PTR id) {
     if (id != kTimerId) return;

@@ -41,5 +41,6 @@ private:
     void OnBnClickedSettings();
     void OnTimer(UINT_PTR id);
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
-    void RegisterTrailHotkey();
+    // Registers hotkey 103; a failure is printed and shown with the given text.
+    void RegisterTrailHotkey(const wchar_t* failureMessage);
 };

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -42,6 +43,70 @@ void PumpMessages() {
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
+}
+
+namespace {
+
+// A DLGTEMPLATEEX field that is a number (0xFFFF, then the value) or a string.
+const WORD* ReadNameOrOrdinal(const WORD* p, std::wstring& name, WORD& ordinal) {
+    name.clear();
+    ordinal = 0;
+    if (*p == 0xFFFF) {
+        ordinal = p[1];
+        return p + 2;
+    }
+    while (*p) name.push_back(static_cast<wchar_t>(*p++));
+    return p + 1;
+}
+
+const WORD* AlignDword(const WORD* p, const void* base) {
+    const auto offset = reinterpret_cast<const BYTE*>(p) - static_cast<const BYTE*>(base);
+    return (offset % 4) ? p + 1 : p;
+}
+
+}  // namespace
+
+std::vector<TemplateItem> DialogTemplateItems(UINT templateId) {
+    std::vector<TemplateItem> items;
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));
+    if (!found) return items;
+    const auto* base = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, found)));
+    if (base[1] != 0xFFFF) return items;  // not the extended form
+    DWORD style = 0;
+    std::memcpy(&style, base + 6, 4);
+    const WORD count = base[8];
+    const WORD* p = base + 13;
+    std::wstring name;
+    WORD ordinal = 0;
+    p = ReadNameOrOrdinal(p, name, ordinal);  // menu
+    p = ReadNameOrOrdinal(p, name, ordinal);  // class
+    p = ReadNameOrOrdinal(p, name, ordinal);  // caption
+    if (style & DS_SETFONT) {
+        p += 3;  // point size, weight, italic and charset
+        while (*p) ++p;
+        ++p;
+    }
+    for (WORD i = 0; i < count; ++i) {
+        p = AlignDword(p, base);
+        TemplateItem item{};
+        DWORD id = 0;
+        std::memcpy(&item.exStyle, p + 2, 4);
+        std::memcpy(&item.style, p + 4, 4);
+        item.x = static_cast<short>(p[6]);
+        item.y = static_cast<short>(p[7]);
+        item.cx = static_cast<short>(p[8]);
+        item.cy = static_cast<short>(p[9]);
+        std::memcpy(&id, p + 10, 4);
+        item.id = static_cast<int>(static_cast<LONG>(id));
+        p += 12;
+        p = ReadNameOrOrdinal(p, item.className, item.classAtom);
+        WORD textOrdinal = 0;
+        p = ReadNameOrOrdinal(p, item.text, textOrdinal);
+        const WORD extra = *p++;
+        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
+        items.push_back(item);
+    }
+    return items;
 }
 
 static MessageBoxRecorder* activeRecorder = nullptr;

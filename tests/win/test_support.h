@@ -46,6 +46,18 @@ private:
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
+// One control of a dialog template, as the resource stores it (extended form).
+struct TemplateItem {
+    int id;
+    DWORD style;
+    DWORD exStyle;
+    short x, y, cx, cy;
+    std::wstring className;  // empty for a predefined class given by atom
+    WORD classAtom;          // 0x80 button, 0x82 static, ...; 0 for a named class
+    std::wstring text;
+};
+std::vector<TemplateItem> DialogTemplateItems(UINT templateId);
+
 // Records every message box this thread shows and closes it with OK at once.
 class MessageBoxRecorder {
 public:

@@ -1,0 +1,132 @@
+#include "ui/hotkey_ex_ctrl.h"
+
+#include <commctrl.h>
+
+#include "win/gdi.h"
+
+namespace {
+
+// One field captures at a time; both are touched only on the GUI thread,
+// which is also the thread the system calls the hook on.
+HHOOK hookHandle = nullptr;
+HWND targetWindow = nullptr;
+
+constexpr UINT_PTR kSubclassId = 1;
+
+void RemoveHook() noexcept {
+    ::UnhookWindowsHookEx(hookHandle);
+    hookHandle = nullptr;
+    targetWindow = nullptr;
+}
+
+}  // namespace
+
+LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code != HC_ACTION) return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+    switch (wParam) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP: {
+        // WM_SYSKEY* fold onto WM_KEY*: 0x500 for a press, 0x501 for a release.
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        ::PostMessageW(targetWindow, static_cast<UINT>((wParam & 0xFFFB) + WM_USER), key->vkCode, 0);
+        return 1;
+    }
+    default: return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+    }
+}
+
+std::wstring GetKeyNameString(UINT virtualKey, bool extended) {
+    const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    const LONG parameter = static_cast<LONG>((scan << 16) | (extended ? (1u << 24) : 0u));
+    return hotkey::ReadGrowingName(
+        [parameter](wchar_t* buffer, int capacity) { return ::GetKeyNameTextW(parameter, buffer, capacity); });
+}
+
+CHotKeyExCtrl::~CHotKeyExCtrl() { Detach(); }
+
+bool CHotKeyExCtrl::HookInstalled() noexcept { return hookHandle != nullptr; }
+
+void CHotKeyExCtrl::Attach(HWND control) {
+    if (hwnd_ || !control) return;
+    if (::SetWindowSubclass(control, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) hwnd_ = control;
+}
+
+void CHotKeyExCtrl::Detach() noexcept {
+    if (!hwnd_) return;
+    // A field that goes away while capturing must not leave the hook behind.
+    if (targetWindow == hwnd_) RemoveHook();
+    ::RemoveWindowSubclass(hwnd_, SubclassProc, kSubclassId);
+    hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK CHotKeyExCtrl::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self) {
+    try {
+        return reinterpret_cast<CHotKeyExCtrl*>(self)->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+}
+
+LRESULT CHotKeyExCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS: {
+        const LRESULT result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+        OnSetFocus();
+        return result;
+    }
+    case WM_KILLFOCUS: {
+        const LRESULT result = ::DefSubclassProc(hwnd_, message, wParam, lParam);
+        OnKillFocus();
+        return result;
+    }
+    case WM_PAINT: OnPaint(); return 0;
+    case hotkey::kMsgKeyPressed:
+    case hotkey::kMsgKeyReleased:
+        entry.OnKeyEvent(message == hotkey::kMsgKeyPressed, static_cast<std::uint16_t>(wParam));
+        Redraw();
+        return 0;
+    case WM_NCDESTROY: {
+        const HWND window = hwnd_;
+        Detach();
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    default: return ::DefSubclassProc(hwnd_, message, wParam, lParam);
+    }
+}
+
+void CHotKeyExCtrl::OnSetFocus() {
+    if (hookHandle) return;
+    entry.BeginCapture();
+    targetWindow = hwnd_;
+    hookHandle = ::SetWindowsHookExW(WH_KEYBOARD_LL, HotKeyHookProc, ::GetModuleHandleW(nullptr), 0);
+    if (!hookHandle) targetWindow = nullptr;
+}
+
+void CHotKeyExCtrl::OnKillFocus() { RemoveHook(); }
+
+void CHotKeyExCtrl::Redraw() const noexcept {
+    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+std::wstring CHotKeyExCtrl::GetHotKeyText() const {
+    if (entry.keyCode == 0 && entry.modifierFlags == 0) return {};
+    return hotkey::ComposeHotKeyText(entry.keyCode, entry.modifierFlags, GetKeyNameString(VK_CONTROL, false),
+                                     GetKeyNameString(VK_SHIFT, false), GetKeyNameString(VK_MENU, false),
+                                     GetKeyNameString(entry.keyCode, (entry.modifierFlags & HOTKEYF_EXT) != 0));
+}
+
+void CHotKeyExCtrl::OnPaint() {
+    const win::PaintScope paint(hwnd_);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(::GetParent(hwnd_), WM_GETFONT, 0, 0));
+    ::SetBkMode(paint.dc(), TRANSPARENT);
+    const win::SelectScope selected(paint.dc(), font);
+    const std::wstring text = GetHotKeyText();
+    ::TextOutW(paint.dc(), 1, 1, text.c_str(), static_cast<int>(text.size()));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(paint.dc(), text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SetCaretPos(extent.cx + 1, 1);
+    ::SetBkMode(paint.dc(), OPAQUE);
+}

@@ -1,0 +1,96 @@
+#include "ui/propaty_dlg.h"
+
+#include <cstdio>
+
+#include "resource.h"
+#include "win/message_box.h"
+
+CPropatyDlg::CPropatyDlg() : win::Dialog(IDD_SETTINGS) {}
+
+void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
+    dx.Radio(IDC_DRAW_BOTH, drawMode);
+    dx.Radio(IDC_LINE_RED, lineColorIndex);
+    dx.Radio(IDC_POINT_RED, pointColorIndex);
+    dx.Radio(IDC_LINE_2PT, lineWidthIndex);
+    dx.Radio(IDC_POINT_2PT, pointWidthIndex);
+    dx.Slider(IDC_OPACITY, opacityPercent);
+    dx.Radio(IDC_CURVE, lineKind);
+    BOOL enabled = hotkeyEnabled;
+    dx.Check(IDC_HOTKEY_ENABLED, enabled);
+    hotkeyEnabled = enabled;
+    hotKeyCtrl.Attach(Item(IDC_HOTKEY));
+}
+
+BOOL CPropatyDlg::OnInitDialog() {
+    win::Dialog::OnInitDialog();
+    hotKeyCtrl.entry.modifierFlags = hotkey::ModifiersToHotKeyFlags(static_cast<std::uint32_t>(hotkeyModifiers));
+    hotKeyCtrl.entry.keyCode = static_cast<std::uint16_t>(hotkeyKey & 0xFFFF);
+    // The stored combination stays shown until the first captured key.
+    hotKeyCtrl.entry.restartEntry = 1;
+    hotKeyCtrl.Redraw();
+    // A checked radio button becomes a tab stop (the button control does that
+    // on BM_SETCHECK), so the dialog manager would start on the first group's
+    // button; the dialog starts on the slider, its first tab stop by design.
+    ::SetFocus(Item(IDC_OPACITY));
+    return FALSE;
+}
+
+std::int32_t CPropatyDlg::EnteredKey() const noexcept { return hotKeyCtrl.entry.keyCode; }
+
+std::int32_t CPropatyDlg::EnteredModifiers() const noexcept {
+    return hotkey::HotKeyFlagsToModifiers(hotKeyCtrl.entry.modifierFlags);
+}
+
+bool CPropatyDlg::TestHotKey(std::int32_t modifiers, std::int32_t key) const {
+    const bool free = ::RegisterHotKey(hwnd(), kTestHotkeyId, static_cast<UINT>(modifiers), static_cast<UINT>(key));
+    ::UnregisterHotKey(hwnd(), kTestHotkeyId);
+    return free;
+}
+
+static void PrintCombination(std::int32_t modifiers, std::int32_t key) {
+    std::printf("Modifiers=%d\n", static_cast<int>(modifiers));
+    std::printf("HotKey = %d\n", static_cast<int>(key));
+    std::fflush(stdout);
+}
+
+void CPropatyDlg::OnOK() {
+    UpdateData(true);
+    if (hotkeyEnabled) {
+        const std::int32_t key = EnteredKey();
+        const std::int32_t modifiers = EnteredModifiers();
+        if (key != hotkeyKey || modifiers != hotkeyModifiers) {
+            PrintCombination(modifiers, key);
+            if (!TestHotKey(modifiers, key)) {
+                win::ShowMessage(
+                    L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+                return;
+            }
+            hotkeyModifiers = modifiers;
+            hotkeyKey = key;
+        }
+    }
+    win::Dialog::OnOK();
+}
+
+void CPropatyDlg::OnBnClickedDuplicateCheck() {
+    const std::int32_t key = EnteredKey();
+    const std::int32_t modifiers = EnteredModifiers();
+    if (key == hotkeyKey && modifiers == hotkeyModifiers) {
+        win::ShowMessage(L"現在の設定です。");
+        return;
+    }
+    PrintCombination(modifiers, key);
+    if (TestHotKey(modifiers, key))
+        win::ShowMessage(L"設定可能です.");
+    else
+        win::ShowMessage(
+            L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+}
+
+std::optional<LRESULT> CPropatyDlg::OnCommand(WORD id, WORD code) {
+    if (code == BN_CLICKED && id == IDC_DUPLICATE_CHECK) {
+        OnBnClickedDuplicateCheck();
+        return 0;
+    }
+    return win::Dialog::OnCommand(id, code);
+}

@@ -1,0 +1,43 @@
+// The modal settings dialog: what is drawn, colours, widths, opacity, drawing
+// method and the hotkey, with a clash test before a new hotkey is accepted.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/hotkey_ex_ctrl.h"
+#include "win/dialog.h"
+
+class CPropatyDlg : public win::Dialog {
+public:
+    static constexpr int kTestHotkeyId = 102;
+
+    CPropatyDlg();
+
+    std::int32_t drawMode = 0;
+    std::int32_t lineColorIndex = 0;
+    std::int32_t pointColorIndex = 0;
+    std::int32_t lineWidthIndex = 0;
+    std::int32_t pointWidthIndex = 0;
+    std::int32_t opacityPercent = 0;
+    std::int32_t hotkeyKey = 0x34;
+    std::int32_t hotkeyModifiers = MOD_ALT;
+    std::int32_t lineKind = 0;
+    std::int32_t hotkeyEnabled = 0;
+    CHotKeyExCtrl hotKeyCtrl;
+
+protected:
+    void DoDataExchange(win::DataExchange& dx) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    std::optional<LRESULT> OnCommand(WORD id, WORD code) override;
+
+private:
+    void OnBnClickedDuplicateCheck();
+    // Whether the combination can be registered right now (tried under id 102 and released).
+    bool TestHotKey(std::int32_t modifiers, std::int32_t key) const;
+    // The field's entry: the key and the modifiers in the system encoding.
+    std::int32_t EnteredKey() const noexcept;
+    std::int32_t EnteredModifiers() const noexcept;
+};
