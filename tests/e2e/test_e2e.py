@@ -129,6 +129,47 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(lines[6].startswith("CurrentDir=Z:\\"), lines[6])
         self.assertTrue(lines[6].endswith(os.path.basename(folder)), lines[6])
 
+    def test_settings_dialog_choices_are_saved_and_drawn(self):
+        with d.Vireon(EXE) as v:
+            _, settings = v.panel_buttons()
+            d.click(*settings)
+            dialog = d.SettingsDialog()
+            dialog.click(*d.LINE_BLUE)
+            dialog.click(*d.OK_BUTTON)
+            self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
+            self.assertIn("LINECOLOR=2\r\n", v.ini())
+            on, _ = v.panel_buttons()
+            d.click(*on)
+            time.sleep(0.3)
+            self.assert_trail(self.draw_circle(), d.BLUE)
+
+    def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
+        with d.Vireon(EXE) as v:
+            _, settings = v.panel_buttons()
+            d.click(*settings)
+            dialog = d.SettingsDialog()
+            dialog.click(*d.HOTKEY_ENABLED)
+            dialog.click(*d.HOTKEY_FIELD)
+            # As a person types it: the letter is let go before the modifiers
+            # (xdotool's "ctrl+shift+y" lets the modifiers go first).
+            for step in (("keydown", "ctrl"), ("keydown", "shift"), ("key", "y"), ("keyup", "shift"), ("keyup", "ctrl")):
+                d.x("xdotool", *step)
+                time.sleep(0.05)
+            time.sleep(0.3)
+            dialog.click(*d.OK_BUTTON)
+            self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
+            ini = v.ini()
+            self.assertIn("QVHTOKEYFLAG=1\r\n", ini)
+            self.assertIn("QVHOTKEY=89\r\n", ini)
+            self.assertIn("QVMODIFIERS=6\r\n", ini)
+            d.mouse_move(900, 700)
+            d.key("ctrl+shift+y")
+            self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the new hotkey switches on")
+            self.assert_trail(self.draw_circle(), d.RED)
+            d.key("ctrl+shift+y")
+            time.sleep(0.3)
+            self.assert_no_trail(self.draw_circle())
+
     def test_closing_the_main_window_ends_the_process_and_leaves_no_window(self):
         with d.Vireon(EXE) as v:
             v.panel_buttons()
