@@ -16,7 +16,7 @@ configure_file(res/version.h.in ${VIREON_GEN_DIR}/version.h @ONLY)
 
 set(VIREON_RC ${CMAKE_SOURCE_DIR}/res/vireon.rc)
 set_source_files_properties(${VIREON_RC} PROPERTIES
-  OBJECT_DEPENDS "${VIREON_GEN_DIR}/vireon.manifest;${VIREON_GEN_DIR}/version.h")
+  OBJECT_DEPENDS "${VIREON_GEN_DIR}/vireon.manifest;${VIREON_GEN_DIR}/version.h;${CMAKE_SOURCE_DIR}/res/vireon.ico;${CMAKE_SOURCE_DIR}/res/resource.h")
 
 # Resources live in each executable: a .res inside a static library is never pulled in.
 function(vireon_add_resources target)
@@ -39,6 +39,7 @@ add_library(vireon_win STATIC
   src/ui/lodestar_dlg.cpp
   src/ui/hotkey_ex_ctrl.cpp
   src/ui/propaty_dlg.cpp
+  src/ui/about_dlg.cpp
 )
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 target_link_libraries(vireon_win PUBLIC vireon_pure
@@ -64,10 +65,16 @@ if(VIREON_BUILD_TESTS)
     tests/win/control_panel_test.cpp
     tests/win/main_window_test.cpp
     tests/win/settings_dialog_test.cpp
+    tests/win/about_test.cpp
   )
   vireon_add_resources(win_tests)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)
   add_test(NAME win_tests COMMAND win_tests)
+
+  # A version block without a product version, for the version-text tests.
+  add_library(version_probe MODULE tests/win/version_probe.cpp tests/win/version_probe.rc)
+  set_target_properties(version_probe PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(win_tests version_probe)
 
   # The glass branch as older systems see it: the prefix reports Windows 7 and
   # XP to these copies of the test executable.

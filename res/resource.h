@@ -39,3 +39,7 @@
 #define IDC_HOTKEY 1028
 #define IDC_DUPLICATE_CHECK 1029
 #define IDC_HOTKEY_ENABLED 1030
+
+// About box (template 100)
+#define IDC_VERSION_LINE 1020
+#define IDM_ABOUTBOX 0x0010

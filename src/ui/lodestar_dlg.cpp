@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "resource.h"
+#include "ui/about_dlg.h"
 #include "win/gdi.h"
 
 #ifndef WM_DWMCOMPOSITIONCHANGED
@@ -21,6 +22,7 @@ CLodestarDlg::CLodestarDlg()
 BOOL CLodestarDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
     liveWindow.store(hwnd());
+    AddAboutMenuItem(hwnd());
     ::SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(appIcon));
     ::SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(appIcon));
 
@@ -46,7 +48,12 @@ std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPA
     }
 }
 
-std::optional<LRESULT> CLodestarDlg::OnSysCommand(WPARAM, LPARAM) { return std::nullopt; }
+std::optional<LRESULT> CLodestarDlg::OnSysCommand(WPARAM id, LPARAM) {
+    if ((id & 0xFFF0) != IDM_ABOUTBOX) return std::nullopt;
+    CAboutDlg about;
+    about.DoModal(hwnd());
+    return 0;
+}
 
 std::optional<LRESULT> CLodestarDlg::OnPaint() {
     if (!::IsIconic(hwnd())) return std::nullopt;

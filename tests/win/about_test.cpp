@@ -1,0 +1,157 @@
+// The About entry of the system menu, the About box and the version text it
+// reads from the program file; the icon group the program shows.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "app/process_modes.h"
+#include "resource.h"
+#include "test_support.h"
+#include "ui/about_dlg.h"
+#include "ui/lodestar_dlg.h"
+#include "win/module_path.h"
+
+using testing_support::PumpFor;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+namespace {
+
+// The open About box: a dialog with the version line control.
+HWND FindAbout() {
+    for (HWND w = ::FindWindowW(L"#32770", nullptr); w; w = ::FindWindowExW(nullptr, w, L"#32770", nullptr))
+        if (::GetDlgItem(w, IDC_VERSION_LINE) && ::IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+struct Seen {
+    bool opened = false;
+    std::wstring title;
+    std::wstring line;
+} seen;
+
+void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR id, DWORD) {
+    const HWND about = FindAbout();
+    if (!about) return;
+    ::KillTimer(nullptr, id);
+    wchar_t text[128] = {};
+    ::GetWindowTextW(about, text, 128);
+    seen.title = text;
+    ::GetDlgItemTextW(about, IDC_VERSION_LINE, text, 128);
+    seen.line = text;
+    seen.opened = true;
+    ::SendMessageW(::GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
+}
+
+class AboutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app::appFolder = folder.path();
+        main = std::make_unique<CLodestarDlg>();
+        ASSERT_TRUE(main->Create(nullptr));
+    }
+    void TearDown() override {
+        main->DestroyWindow();
+        app::appFolder.clear();
+    }
+    bool OpensAbout(WPARAM command) {
+        seen = {};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, ReadAndCloseAbout);
+        ::SendMessageW(main->hwnd(), WM_SYSCOMMAND, command, 0);
+        PumpFor(150);
+        ::KillTimer(nullptr, timer);
+        return seen.opened;
+    }
+    TempFolder folder;
+    std::unique_ptr<CLodestarDlg> main;
+};
+
+TEST_F(AboutTest, SystemMenuEndsWithASeparatorAndTheAboutEntry) {
+    const HMENU menu = ::GetSystemMenu(main->hwnd(), FALSE);
+    const int count = ::GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(::GetMenuState(menu, count - 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    wchar_t text[64] = {};
+    ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"バージョン情報 Vireon(&A)...");
+}
+
+TEST_F(AboutTest, CommandsTenToNineteenHexOpenItAndShowTheVersion) {
+    for (WPARAM command : {0x0010, 0x0013, 0x001F}) {
+        EXPECT_TRUE(OpensAbout(command)) << command;
+        EXPECT_EQ(seen.title, L"Vireon");
+        EXPECT_EQ(seen.line, L"Vireon Ver.:1.0.1.106 ");
+    }
+    EXPECT_FALSE(OpensAbout(0x0020));
+    EXPECT_TRUE(::IsWindow(main->hwnd()));
+}
+
+TEST(VersionText, ReadOnceFromTheProgramFileThenKept) {
+    VersionTextCache cache;
+    EXPECT_STREQ(GetVersionText(cache, nullptr), L"Ver.:1.0.1.106");
+    EXPECT_STREQ(GetVersionText(cache, nullptr), L"Ver.:1.0.1.106");
+    EXPECT_EQ(cache.reads, 1);
+    EXPECT_EQ(cache.versionTextValid, 1);
+    EXPECT_EQ(std::wstring(cache.modulePath), win::ModuleFileName());
+}
+
+TEST(VersionText, AFileWithoutAVersionBlockGivesTheEmptyTextAndIsTriedAgain) {
+    TempFolder folder;
+    const std::wstring plain = folder.File(L"plain.txt");
+    WriteBytes(plain, "no resources here");
+    VersionTextCache cache;
+    EXPECT_STREQ(GetVersionText(cache, plain.c_str()), L"");
+    EXPECT_STREQ(GetVersionText(cache, plain.c_str()), L"");
+    EXPECT_EQ(cache.reads, 2);
+    EXPECT_EQ(cache.versionTextValid, 0);
+}
+
+TEST(VersionText, ATranslationWithoutAProductVersionCountsAsAFailedRead) {
+    std::wstring probe = win::ModuleFileName();
+    probe.erase(probe.rfind(L'\\') + 1);
+    probe += L"version_probe.dll";
+    ASSERT_NE(::GetFileVersionInfoSizeW(probe.c_str(), nullptr), 0u) << "the probe has a version block";
+    VersionTextCache cache;
+    EXPECT_STREQ(GetVersionText(cache, probe.c_str()), L"");
+    EXPECT_EQ(cache.versionTextValid, 0);
+}
+
+TEST(ProgramIcon, GroupHoldsFifteenImagesAtTheListedSizesAndDepths) {
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colors, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+#pragma pack(pop)
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
+    ASSERT_NE(found, nullptr);
+    const auto* header = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, found)));
+    ASSERT_EQ(header[1], 1);  // icons, not cursors
+    const WORD count = header[2];
+    const auto* entries = reinterpret_cast<const GroupEntry*>(header + 3);
+    std::multiset<std::pair<int, int>> images;
+    for (WORD i = 0; i < count; ++i) {
+        const int size = entries[i].width ? entries[i].width : 256;
+        EXPECT_EQ(entries[i].width, entries[i].height);
+        images.insert({size, entries[i].bitCount});
+        // Each image is there and loads at its size.
+        const HRSRC image = ::FindResourceW(nullptr, MAKEINTRESOURCEW(entries[i].id), RT_ICON);
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(::SizeofResource(nullptr, image), entries[i].bytes);
+    }
+    const std::multiset<std::pair<int, int>> expected{
+        {16, 4},  {32, 4},  {16, 8},  {24, 8},  {32, 8},  {48, 8},  {16, 24}, {24, 24},
+        {32, 24}, {48, 24}, {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}};
+    EXPECT_EQ(images, expected);
+    const HICON big = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP),
+                                                      IMAGE_ICON, 48, 48, 0));
+    EXPECT_NE(big, nullptr);
+    ::DestroyIcon(big);
+}
+
+}  // namespace
