@@ -32,6 +32,29 @@ def main(exe, out):
         d.Screenshot(full)
         crop(full, os.path.join(out, "main-window.png"), (wx, wy, ww, wh))
 
+        # The About box, from the system menu's last entry.
+        d.key("alt+space")
+        time.sleep(0.4)
+        d.key("Up")
+        d.key("Return")
+        about = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon" and w[3] != ww), None), 5)
+        if about:
+            time.sleep(0.3)
+            d.Screenshot(full)
+            crop(full, os.path.join(out, "about-box.png"), about[1:])
+            d.key("Return")
+            time.sleep(0.3)
+
+        # The settings dialog, opened and cancelled.
+        _, settings = v.panel_buttons()
+        d.click(*settings)
+        dialog = d.SettingsDialog()
+        time.sleep(0.3)
+        d.Screenshot(full)
+        crop(full, os.path.join(out, "settings-dialog.png"), dialog.window[1:])
+        d.key("Escape")
+        time.sleep(0.3)
+
         d.click(*on)
         time.sleep(0.4)
         path = figure_eight(640, 480, 260, 300, 90)

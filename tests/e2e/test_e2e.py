@@ -170,6 +170,20 @@ class EndToEnd(unittest.TestCase):
             time.sleep(0.3)
             self.assert_no_trail(self.draw_circle())
 
+    def test_system_menu_opens_the_about_box(self):
+        with d.Vireon(EXE) as v:
+            v.panel_buttons()
+            main_width = v.main_window()[3]
+            d.key("alt+space")
+            time.sleep(0.4)
+            d.key("Up")  # our entry is the menu's last
+            d.key("Return")
+            about = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon" and w[3] != main_width), None), 5)
+            self.assertIsNotNone(about, "the About box opened")
+            d.key("Return")
+            self.assertTrue(d.wait_for(lambda: len([w for w in d.top_windows() if w[0] == "Vireon"]) == 1, 5))
+            self.assertTrue(v.running())
+
     def test_closing_the_main_window_ends_the_process_and_leaves_no_window(self):
         with d.Vireon(EXE) as v:
             v.panel_buttons()
