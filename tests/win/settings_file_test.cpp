@@ -80,33 +80,36 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     EXPECT_EQ(back, s);
 }
 
-// Lines of the file without the blank ones, which Wine's profile writer drops.
-std::vector<std::string> ContentLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find("\r\n", start);
-        if (end == std::string::npos) end = bytes.size();
-        if (end > start) lines.push_back(bytes.substr(start, end - start));
-        start = end + 2;
-    }
-    return lines;
-}
-
-TEST(SettingsFile, OtherSectionsAndKeysStayAsTheyWere) {
+TEST(SettingsFile, OtherSectionsAndKeysStayByteForByte) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
-    WriteBytes(path, "[FIRST]\r\nname=value\r\n; a comment\r\n\r\n[SYSTEM]\r\nCUSTOM=keep me\r\nLINECOLOR=4\r\n"
-                     "\r\n[LAST]\r\nx=1\r\n");
+    WriteBytes(path, "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nlinecolor = 4\r\n"
+                     "\r\n[LAST]\r\nx=\xff\xfe bytes");
     TrailSettings s;
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.lineColorIndex, 4);
     settings::SaveSettings(s, path, 1);
-    const std::vector<std::string> expected{
-        "[FIRST]", "name=value", "; a comment", "[SYSTEM]", "CUSTOM=keep me", "LINECOLOR=4",
-        "DRAWMODE=2", "POINTCOLOR=3", "LINEPOINT=1", "POINTPOINT=1", "TRANSPARENT=70", "LINEKIND=0",
-        "QVHTOKEYFLAG=0", "QVHOTKEY=52", "QVMODIFIERS=1", "[LAST]", "x=1"};
-    EXPECT_EQ(ContentLines(ReadBytes(path)), expected);
+    EXPECT_EQ(ReadBytes(path),
+              "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nLINECOLOR=4\r\n"
+              "DRAWMODE=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\nTRANSPARENT=70\r\nLINEKIND=0\r\n"
+              "QVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\n\r\n[LAST]\r\nx=\xff\xfe bytes");
+    TrailSettings back;
+    back.lineColorIndex = 0;
+    settings::LoadSettings(back, path, 1);
+    EXPECT_EQ(back, s);
+}
+
+TEST(SettingsFile, AReadOnlyFileIsLeftAsItIsAndTheSaveStaysSilent) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[SYSTEM]\r\nDRAWMODE=1\r\n");
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    TrailSettings s;
+    s.drawMode = 0;
+    settings::SaveSettings(s, path, 1);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nDRAWMODE=1\r\n");
+    EXPECT_EQ(::GetFileAttributesW(folder.File(L"Vireon.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(SettingsFile, AFolderInPlaceOfTheFileReadsAsMissingAndSavesSilently) {

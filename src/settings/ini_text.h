@@ -1,0 +1,33 @@
+// Editing the text of an INI file in place: only the lines of the keys being
+// written change; every other byte of the file stays as it was.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace settings {
+
+// A file's text as 16-bit units, with the encoding it came in. Bytes of an
+// 8-bit file are carried one per unit, so they go back unchanged.
+struct ProfileText {
+    enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
+    Encoding encoding = Encoding::Bytes;
+    std::u16string units;
+    std::string oddByte;  // a UTF-16 file of odd length keeps its last byte as it was
+};
+
+ProfileText DecodeProfile(std::string_view bytes);
+std::string EncodeProfile(const ProfileText& text);
+
+using KeyValue = std::pair<std::u16string_view, std::u16string_view>;
+
+// Sets each key of `section` to its value the way the profile functions read
+// them: the first section of that name (ignoring case), the first line of the
+// key in it. A key line is rewritten as "KEY=value"; a missing key is added
+// after the section's last non-blank line; a missing section is added at the
+// end. New lines use the file's own line ending (CRLF for a new file).
+void SetProfileValues(std::u16string& text, std::u16string_view section, std::span<const KeyValue> values);
+
+}  // namespace settings

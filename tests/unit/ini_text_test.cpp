@@ -1,0 +1,73 @@
+#include "settings/ini_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using settings::DecodeProfile;
+using settings::EncodeProfile;
+using settings::KeyValue;
+using settings::ProfileText;
+using settings::SetProfileValues;
+
+namespace {
+
+std::u16string U(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+std::string A(const std::u16string& s) { return std::string(s.begin(), s.end()); }
+
+std::string Set(std::string_view text, std::initializer_list<KeyValue> values) {
+    std::u16string units = U(text);
+    SetProfileValues(units, u"SYSTEM", {values.begin(), values.size()});
+    return A(units);
+}
+
+TEST(IniText, EditsOnlyTheLinesOfTheKeysItWrites) {
+    struct Case {
+        const char* name;
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"new file", "", "[SYSTEM]\r\nDRAWMODE=1\r\nLINEKIND=0\r\n"},
+        {"replaced in place, spacing elsewhere kept",
+         "; top\r\n[other]\r\n  key = spaced  \r\n\r\n[SYSTEM]\r\nLINEKIND = 3 \r\n  drawmode=5\r\n\r\n[last]\r\nx=1",
+         "; top\r\n[other]\r\n  key = spaced  \r\n\r\n[SYSTEM]\r\nLINEKIND=0\r\nDRAWMODE=1\r\n\r\n[last]\r\nx=1"},
+        {"missing key goes after the section's last line, before the blank lines",
+         "[SYSTEM]\nA=1\n\n\n[next]\nB=2\n", "[SYSTEM]\nA=1\nDRAWMODE=1\nLINEKIND=0\n\n\n[next]\nB=2\n"},
+        {"last line without an ending", "[system]\nA=1", "[system]\nA=1\nDRAWMODE=1\nLINEKIND=0"},
+        {"section added at the end", "[other]\r\nx=1", "[other]\r\nx=1\r\n[SYSTEM]\r\nDRAWMODE=1\r\nLINEKIND=0\r\n"},
+        {"only the first of duplicated sections and keys",
+         "[SYSTEM]\r\nDRAWMODE=5\r\nDRAWMODE=6\r\n[ SYSTEM ]\r\nLINEKIND=9\r\n",
+         "[SYSTEM]\r\nDRAWMODE=1\r\nDRAWMODE=6\r\nLINEKIND=0\r\n[ SYSTEM ]\r\nLINEKIND=9\r\n"},
+        {"a key line without a value is the key", "[SYSTEM]\nDRAWMODE\nLINEKIND=\n", "[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"a header without its bracket is no section", "[SYSTEM\nDRAWMODE=3\n",
+         "[SYSTEM\nDRAWMODE=3\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"lone CR endings", "[SYSTEM]\rA=1\r", "[SYSTEM]\rA=1\rDRAWMODE=1\rLINEKIND=0\r"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Set(c.before, {{u"DRAWMODE", u"1"}, {u"LINEKIND", u"0"}}), c.after) << c.name;
+}
+
+TEST(IniText, EncodingsRoundTripByteForByte) {
+    const std::string files[] = {
+        std::string("\xEF\xBB\xBF[SYSTEM]\r\nA=\xE3\x81\x82\r\n"),
+        std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12),
+        std::string("\xFE\xFF\0[\0S\0]", 8),
+        std::string("\xFF\xFE[\0x", 5),  // odd length
+        std::string("bin\0\xff\x80\r\n", 8),
+        std::string(),
+    };
+    for (const std::string& bytes : files) EXPECT_EQ(EncodeProfile(DecodeProfile(bytes)), bytes);
+}
+
+TEST(IniText, Utf16FilesStayUtf16WhenEdited) {
+    ProfileText text = DecodeProfile(std::string("\xFF\xFE[\0o\0]\0\r\0\n\0", 12));
+    ASSERT_EQ(text.encoding, ProfileText::Encoding::Utf16Le);
+    const KeyValue value{u"DRAWMODE", u"1"};
+    SetProfileValues(text.units, u"SYSTEM", {&value, 1});
+    EXPECT_EQ(text.units, u"[o]\r\n[SYSTEM]\r\nDRAWMODE=1\r\n");
+    const std::string bytes = EncodeProfile(text);
+    EXPECT_EQ(bytes.substr(0, 4), std::string("\xFF\xFE[\0", 4));
+    EXPECT_EQ(bytes.size(), 2 + 2 * text.units.size());
+}
+
+}  // namespace
