@@ -66,6 +66,7 @@ if(VIREON_BUILD_TESTS)
     tests/win/main_window_test.cpp
     tests/win/settings_dialog_test.cpp
     tests/win/about_test.cpp
+    tests/win/robustness_test.cpp
   )
   vireon_add_resources(win_tests)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)

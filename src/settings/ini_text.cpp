@@ -5,7 +5,10 @@
 namespace settings {
 namespace {
 
-bool IsBlank(char16_t c) noexcept { return c == u' ' || c == u'\t'; }
+// White space as the profile functions trim it (^Z, a DOS end of file, counts too).
+bool IsBlank(char16_t c) noexcept {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == 0x1A;
+}
 
 char16_t Lower(char16_t c) noexcept { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 
@@ -34,9 +37,9 @@ std::vector<Line> SplitLines(std::u16string_view text) {
     while (pos < text.size()) {
         size_t end = pos;
         while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
+        // A run of line breaks ends the line, blank lines included, as the profile functions read it.
         size_t next = end;
-        if (next < text.size() && text[next] == u'\r') ++next;
-        if (next < text.size() && text[next] == u'\n' && (next == end || text[next - 1] == u'\r')) ++next;
+        while (next < text.size() && (text[next] == u'\r' || text[next] == u'\n')) ++next;
         lines.push_back({pos, end, next});
         pos = next;
     }
@@ -59,9 +62,15 @@ std::u16string_view KeyName(std::u16string_view line) {
     return Trim(equals == std::u16string_view::npos ? line : line.substr(0, equals));
 }
 
+// The first line break after a line: CR LF, LF or CR alone; none at the end of the text.
+size_t BreakLength(std::u16string_view text, const Line& line) {
+    if (line.next == line.end) return 0;
+    return (text[line.end] == u'\r' && line.end + 1 < line.next && text[line.end + 1] == u'\n') ? 2 : 1;
+}
+
 std::u16string LineEndingOf(std::u16string_view text, const std::vector<Line>& lines) {
     for (const Line& line : lines)
-        if (line.next > line.end) return std::u16string(text.substr(line.end, line.next - line.end));
+        if (const size_t length = BreakLength(text, line)) return std::u16string(text.substr(line.end, length));
     return u"\r\n";
 }
 
@@ -71,7 +80,7 @@ std::u16string KeyLine(const KeyValue& kv) {
 
 }  // namespace
 
-ProfileText DecodeProfile(std::string_view bytes) {
+ProfileText DecodeProfile(std::string_view bytes, LeadBytePredicate isLeadByte) {
     ProfileText text;
     const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
     if (bytes.size() >= 2 && (byte(0) == 0xFF && byte(1) == 0xFE)) {
@@ -93,7 +102,14 @@ ProfileText DecodeProfile(std::string_view bytes) {
         text.encoding = ProfileText::Encoding::Utf8Bom;
         start = 3;
     }
-    for (size_t i = start; i < bytes.size(); ++i) text.units.push_back(static_cast<char16_t>(byte(i)));
+    for (size_t i = start; i < bytes.size(); ++i) {
+        if (isLeadByte && text.encoding == ProfileText::Encoding::Bytes && i + 1 < bytes.size() && isLeadByte(byte(i))) {
+            text.units.push_back(static_cast<char16_t>((byte(i) << 8) | byte(i + 1)));
+            ++i;
+        } else {
+            text.units.push_back(static_cast<char16_t>(byte(i)));
+        }
+    }
     return text;
 }
 
@@ -114,7 +130,10 @@ std::string EncodeProfile(const ProfileText& text) {
     case ProfileText::Encoding::Utf8Bom: put(0xEF), put(0xBB), put(0xBF); break;
     case ProfileText::Encoding::Bytes: break;
     }
-    for (const char16_t u : text.units) put(u);
+    for (const char16_t u : text.units) {
+        if (u > 0xFF) put(u >> 8);  // a double-byte character
+        put(u);
+    }
     return bytes;
 }
 
@@ -156,11 +175,12 @@ void SetProfileValues(std::u16string& text, std::u16string_view section, std::sp
         }
         if (replaced) continue;
 
+        // Right after the section's last line and its own line break, before any blank lines.
         const Line& after = lines[lastContent];
-        if (after.next == after.end) {  // the last line of the file has no ending yet
-            text.insert(after.end, ending + KeyLine(kv));
+        if (const size_t length = BreakLength(view, after)) {
+            text.insert(after.end + length, KeyLine(kv) + ending);
         } else {
-            text.insert(after.next, KeyLine(kv) + ending);
+            text.insert(after.end, ending + KeyLine(kv));
         }
     }
 }

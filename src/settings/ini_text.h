@@ -10,7 +10,10 @@
 namespace settings {
 
 // A file's text as 16-bit units, with the encoding it came in. Bytes of an
-// 8-bit file are carried one per unit, so they go back unchanged.
+// 8-bit file are carried one per unit, so they go back unchanged; a lead byte
+// of the ANSI code page takes the byte after it into the same unit, as the
+// profile functions' decoding does (so a '[' or a line break after a lead byte
+// is no bracket or line break to them, nor to us).
 struct ProfileText {
     enum class Encoding { Bytes, Utf8Bom, Utf16Le, Utf16Be };
     Encoding encoding = Encoding::Bytes;
@@ -18,7 +21,8 @@ struct ProfileText {
     std::string oddByte;  // a UTF-16 file of odd length keeps its last byte as it was
 };
 
-ProfileText DecodeProfile(std::string_view bytes);
+using LeadBytePredicate = bool (*)(unsigned char);
+ProfileText DecodeProfile(std::string_view bytes, LeadBytePredicate isLeadByte = nullptr);
 std::string EncodeProfile(const ProfileText& text);
 
 using KeyValue = std::pair<std::u16string_view, std::u16string_view>;

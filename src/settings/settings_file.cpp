@@ -75,7 +75,8 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
         texts[i] = ascii(text);
         values[i] = {names[i], texts[i]};
     }
-    ProfileText file = DecodeProfile(ReadWholeFile(path));
+    ProfileText file =
+        DecodeProfile(ReadWholeFile(path), [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
     SetProfileValues(file.units, wide(kSection), values);
     ReplaceFile(path, EncodeProfile(file));
 }

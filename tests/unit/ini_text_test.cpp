@@ -43,6 +43,9 @@ TEST(IniText, EditsOnlyTheLinesOfTheKeysItWrites) {
         {"a header without its bracket is no section", "[SYSTEM\nDRAWMODE=3\n",
          "[SYSTEM\nDRAWMODE=3\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
         {"lone CR endings", "[SYSTEM]\rA=1\r", "[SYSTEM]\rA=1\rDRAWMODE=1\rLINEKIND=0\r"},
+        {"a header runs to its last bracket", "[SYSTEM] junk ] x\nA=1\n", "[SYSTEM] junk ] x\nA=1\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"trimmed header name, blank line kept after the keys", "  [ system ]\t\r\n\r\n\r\n[x]",
+         "  [ system ]\t\r\nDRAWMODE=1\r\nLINEKIND=0\r\n\r\n\r\n[x]"},
     };
     for (const Case& c : cases) EXPECT_EQ(Set(c.before, {{u"DRAWMODE", u"1"}, {u"LINEKIND", u"0"}}), c.after) << c.name;
 }
@@ -57,6 +60,17 @@ TEST(IniText, EncodingsRoundTripByteForByte) {
         std::string(),
     };
     for (const std::string& bytes : files) EXPECT_EQ(EncodeProfile(DecodeProfile(bytes)), bytes);
+}
+
+TEST(IniText, ADoubleByteCharacterHidesTheBracketOrLineBreakAfterItsLeadByte) {
+    const auto shiftJisLead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    // "\x81[" is one character: the line is no header. "\xE5\r" eats the line break.
+    const std::string bytes = "\x81[SYSTEM]\r\nl\xE5\r[SYSTEM]\r\nA=1\r\n";
+    ProfileText text = DecodeProfile(bytes, shiftJisLead);
+    EXPECT_EQ(EncodeProfile(text), bytes);
+    const KeyValue value{u"DRAWMODE", u"1"};
+    SetProfileValues(text.units, u"SYSTEM", {&value, 1});
+    EXPECT_EQ(EncodeProfile(text), bytes + "[SYSTEM]\r\nDRAWMODE=1\r\n");
 }
 
 TEST(IniText, Utf16FilesStayUtf16WhenEdited) {

@@ -1,0 +1,230 @@
+// Bad input: a thousand generated settings files, and odd command lines.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/process_modes.h"
+#include "settings/settings_file.h"
+#include "test_support.h"
+#include "win/module_path.h"
+
+using settings::TrailSettings;
+using testing_support::ReadBytes;
+using testing_support::TempFolder;
+using testing_support::WriteBytes;
+
+namespace {
+
+// ---------------------------------------------------------------- files
+
+// A settings file made of random pieces: our keys with odd values, other keys
+// and sections, comments, duplicates, blank and very long lines, binary bytes,
+// mixed line endings.
+std::string GenerateFile(std::mt19937& rng) {
+    static const char* const keys[] = {"DRAWMODE", "LINECOLOR", "POINTCOLOR", "LINEPOINT", "POINTPOINT",
+                                       "TRANSPARENT", "LINEKIND", "QVHTOKEYFLAG", "QVHOTKEY", "QVMODIFIERS"};
+    static const char* const values[] = {"0", "1", "2", "-1", "7", "101", "-10", "2147483647", "-2147483648",
+                                         "99999999999", "-99999999999", "abc", "", "  5  ", "+3", "0x10", "1e3",
+                                         "3 4", "\t8", "=", "12abc"};
+    static const char* const sections[] = {"[SYSTEM]", "[system]", "[ SYSTEM ]", "[OTHER]", "[SYSTEM", "[]",
+                                           "  [Sys tem]  "};
+    static const char* const endings[] = {"\r\n", "\n", "\r\n", "\r"};
+    auto pick = [&](auto& list) { return std::string(list[rng() % std::size(list)]); };
+    std::string file;
+    const int lines = static_cast<int>(rng() % 40);
+    const std::string ending = pick(endings);
+    for (int i = 0; i < lines; ++i) {
+        switch (rng() % 10) {
+        case 0:
+        case 1: file += pick(sections); break;
+        case 2:
+        case 3:
+        case 4: file += pick(keys) + "=" + pick(values); break;
+        case 5: file += (rng() % 2 ? "  " : "") + pick(keys) + (rng() % 2 ? " = " : "=") + pick(values) + "  "; break;
+        case 6: file += "; comment " + std::to_string(rng()); break;
+        case 7: file += "other" + std::to_string(rng() % 5) + "=" + std::to_string(rng()); break;
+        case 8: file += std::string(1000 + rng() % 20000, static_cast<char>('a' + rng() % 26)); break;
+        default:
+            for (int b = static_cast<int>(rng() % 12); b > 0; --b) file += static_cast<char>(rng() % 256);
+            break;
+        }
+        file += (rng() % 8 == 0) ? pick(endings) : ending;
+    }
+    return file;
+}
+
+std::string Utf16(const std::string& ascii) {
+    std::string out("\xFF\xFE", 2);
+    for (const char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+// The non-empty lines of a file, without their line breaks, leaving out the
+// lines of our own keys (in any spelling), which a save may rewrite.
+std::vector<std::string> OtherLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        size_t first = line.find_first_not_of(" \t");
+        const std::string trimmed = first == std::string::npos ? "" : line.substr(first);
+        if (trimmed.empty()) continue;
+        bool ours = false;
+        for (const auto& key : settings::kSettingKeys) {
+            std::string name;
+            for (const wchar_t* p = key.name; *p; ++p) name += static_cast<char>(*p);
+            ours = ours || (trimmed.size() >= name.size() && _strnicmp(trimmed.c_str(), name.c_str(), name.size()) == 0 &&
+                            trimmed.find_first_not_of(" \t", name.size()) == trimmed.find('=', name.size()));
+        }
+        if (!ours) lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    std::mt19937 rng(20261209);
+    int saved = 0;
+    for (int n = 0; n < 1000; ++n) {
+        std::string file = GenerateFile(rng);
+        const bool wide = n % 25 == 7;
+        if (n == 0) file.clear();  // an empty file
+        if (wide) file = Utf16(file);
+        WriteBytes(path, file);
+        SCOPED_TRACE("file " + std::to_string(n));
+
+        // Loading yields exactly what the platform reads for each key.
+        TrailSettings loaded;
+        settings::LoadSettings(loaded, path, 1);
+        const TrailSettings defaults;
+        for (const auto& key : settings::kSettingKeys) {
+            const auto expected = static_cast<std::int32_t>(
+                ::GetPrivateProfileIntW(settings::kSection, key.name, defaults.*key.field, path.c_str()));
+            EXPECT_EQ(loaded.*key.field, expected);
+        }
+
+        // A save puts the values back so that they read the same, and changes no other line.
+        TrailSettings changed = loaded;
+        changed.opacityPercent = n;
+        settings::SaveSettings(changed, path, 1);
+        ++saved;
+        TrailSettings back;
+        settings::LoadSettings(back, path, 1);
+        EXPECT_EQ(back, changed);
+        if (!wide) {
+            // Every other line is still there, unchanged and in order; at most a
+            // section header of ours was added for keys that had none.
+            std::vector<std::string> after = OtherLines(ReadBytes(path));
+            const std::vector<std::string> before = OtherLines(file);
+            if (after.size() == before.size() + 1) {
+                const auto added = std::find(after.rbegin(), after.rend(), "[SYSTEM]");
+                if (added != after.rend()) after.erase(std::next(added).base());
+            }
+            EXPECT_EQ(after, before);
+        } else {
+            EXPECT_EQ(ReadBytes(path).substr(0, 2), std::string("\xFF\xFE", 2)) << "stays UTF-16";
+        }
+        if (::testing::Test::HasFailure()) break;
+    }
+    EXPECT_EQ(saved, 1000);
+}
+
+TEST(BadInput, AFolderOrAReadOnlyFileWhereTheFileShouldBe) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+    TrailSettings s;
+    settings::LoadSettings(s, path, 1);
+    settings::SaveSettings(s, path, 1);
+    EXPECT_EQ(s, TrailSettings{});
+    EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    ::RemoveDirectoryW(path.c_str());
+
+    WriteBytes(path, "[SYSTEM]\r\nLINECOLOR=2\r\n");
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    settings::LoadSettings(s, path, 1);
+    EXPECT_EQ(s.lineColorIndex, 2);
+    s.lineColorIndex = 4;
+    settings::SaveSettings(s, path, 1);
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nLINECOLOR=2\r\n");
+}
+
+// ---------------------------------------------------------------- command lines
+
+// In a child process started with an odd command line: scan it and report.
+TEST(CommandLineChild, ScanAndReport) {
+    if (!::GetEnvironmentVariableW(L"VIREON_COMMAND_LINE_CHILD", nullptr, 0)) GTEST_SKIP() << "runs as a child";
+    app::ScanSwitches();
+    app::TakeAppFolder();
+    std::printf("RESULT debug=%d rw=%d folder=%d\n", app::debugMode, app::readWriteMode,
+                app::appFolder.empty() ? 0 : 1);
+}
+
+struct ChildResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;
+};
+
+ChildResult RunChild(const std::wstring& arguments) {
+    const std::wstring program = win::ModuleFileName();
+    std::wstring commandLine = L"\"" + program + L"\" --gtest_filter=CommandLineChild.* " + arguments;
+    TempFolder folder;
+    const std::wstring outPath = folder.File(L"out.txt");
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    const HANDLE out = ::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = out;
+    PROCESS_INFORMATION process{};
+    ::SetEnvironmentVariableW(L"VIREON_COMMAND_LINE_CHILD", L"1");
+    ChildResult result;
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                         &process)) {
+        ::WaitForSingleObject(process.hProcess, 60000);
+        ::GetExitCodeProcess(process.hProcess, &result.exitCode);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    ::SetEnvironmentVariableW(L"VIREON_COMMAND_LINE_CHILD", nullptr);
+    ::CloseHandle(out);
+    result.output = ReadBytes(outPath);
+    return result;
+}
+
+TEST(BadInput, OddCommandLinesNeverCrashTheSwitchScan) {
+    std::wstring many;
+    for (int i = 0; i < 2000; ++i) many += L"arg" + std::to_wstring(i) + L" ";
+    const struct {
+        const char* name;
+        std::wstring arguments;
+        const char* expected;
+    } cases[] = {
+        {"switches", L"-RW -D457", "RESULT debug=1 rw=1 folder=1"},
+        {"lower case", L"-d457 -rw /D457 -D4570", "RESULT debug=0 rw=1 folder=1"},
+        {"long", L"\"" + std::wstring(30000, L'x') + L"\"", "RESULT debug=0 rw=1 folder=1"},
+        {"many", many + L"-D457", "RESULT debug=1 rw=1 folder=1"},
+        {"unicode and quotes", L"\u8a2d\u5b9a \"a \\\"b\" \U0001F600 \"\" \\\\", "RESULT debug=0 rw=1 folder=1"},
+    };
+    for (const auto& c : cases) {
+        const ChildResult child = RunChild(c.arguments);
+        EXPECT_EQ(child.exitCode, 0u) << c.name;
+        EXPECT_NE(child.output.find(c.expected), std::string::npos) << c.name << ": " << child.output.substr(0, 400);
+    }
+}
+
+}  // namespace
