@@ -97,3 +97,11 @@ if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
     set_tests_properties(e2e PROPERTIES ENVIRONMENT "VIREON_EXE=$<TARGET_FILE:Vireon>" TIMEOUT 600)
   endif()
 endif()
+
+# The tick benchmark: prints figures, asserts nothing (scripts/measure.sh runs it).
+add_executable(tick_bench bench/tick_bench.cpp)
+vireon_add_resources(tick_bench)
+target_link_libraries(tick_bench PRIVATE vireon_win)
+if(MINGW)
+  target_link_options(tick_bench PRIVATE -municode)
+endif()

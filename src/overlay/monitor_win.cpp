@@ -64,8 +64,12 @@ void CMonitorWin::PlaceWindow() {
 
     const HWND companion = ::FindWindowW(nullptr, kCompanionWindowTitle);
     const HWND after = (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
+    // Never activating: an activated overlay would rise above the companion and
+    // take the keyboard from whatever the user works in. The old pixels are not
+    // copied or redrawn: the whole window is invalidated right after the move.
     ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y,
-                   own.right - own.left, own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+                   own.right - own.left, own.bottom - own.top,
+                   SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
 }
 
 BOOL CMonitorWin::DestroyWindow() { return win::Dialog::DestroyWindow(); }

@@ -1,0 +1,153 @@
+// Cost of one timer tick of the overlay, per drawing mode, at the real
+// back-buffer size, against one full clear and one 1:1 blit of that buffer.
+// Prints figures; asserts nothing.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "overlay/monitor_win.h"
+#include "trail/trail_renderer.h"
+#include "win/gdiplus_flat.h"
+
+namespace {
+
+double Now() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER t;
+    ::QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / frequency;
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Median time of `run` in microseconds over `count` calls.
+double MedianMicros(int count, const std::function<void(int)>& run) {
+    std::vector<double> samples;
+    samples.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double start = Now();
+        run(i);
+        samples.push_back((Now() - start) * 1e6);
+    }
+    std::nth_element(samples.begin(), samples.begin() + count / 2, samples.end());
+    return samples[static_cast<size_t>(count / 2)];
+}
+
+}  // namespace
+
+int wmain() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    ULONG_PTR token = 0;
+    const gdip::StartupInput input;
+    gdip::GdiplusStartup(&token, &input, nullptr);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"VireonBenchPanel";
+    ::RegisterClassW(&wc);
+    const HWND panel = ::CreateWindowExW(0, wc.lpszClassName, L"panel", WS_POPUP | WS_VISIBLE, 0, 0, 100, 60,
+                                         nullptr, nullptr, wc.hInstance, nullptr);
+    {
+        CMonitorWin overlay;
+        overlay.Create(panel);
+        overlay.panelHwnd = panel;
+        overlay.ResetOverlay();
+        overlay.trailOn = 1;
+        const int width = overlay.backBuffer.width();
+        const int height = overlay.backBuffer.height();
+        std::printf("back buffer %d x %d px\n", width, height);
+
+        constexpr int kTicks = 2000;
+        const double clear = MedianMicros(kTicks, [&](int) { trail::ClearImage(overlay.backBuffer, overlay.colorKey); });
+        const HDC window = ::GetDC(overlay.hwnd());
+        const double blit = MedianMicros(kTicks, [&](int) {
+            ::SetStretchBltMode(window, HALFTONE);
+            const win::BufferDC image(overlay.backBuffer);
+            ::StretchBlt(window, 0, 0, width, height, image.get(), 0, 0, width, height, SRCCOPY);
+            ::GdiFlush();
+        });
+        ::ReleaseDC(overlay.hwnd(), window);
+        std::printf("baseline: full clear %.1f us, 1:1 blit %.1f us (medians of %d)\n", clear, blit, kTicks);
+
+        struct Mode {
+            const char* name;
+            std::int32_t lines, points, straight;
+        };
+        const Mode modes[] = {
+            {"curve + points", 1, 1, 0},
+            {"straight + points", 1, 1, 1},
+            {"lines only (curve)", 1, 0, 0},
+            {"points only", 0, 1, 0},
+        };
+        // A pointer moving along a circle, 40 px a tick: every tick draws.
+        const auto moving = [&](int i) {
+            const double a = i * 0.25;
+            overlay.UpdateTrail(640 + static_cast<int>(300 * std::cos(a)), 500 + static_cast<int>(250 * std::sin(a)));
+        };
+        for (const Mode& mode : modes) {
+            overlay.style.drawLines = mode.lines;
+            overlay.style.drawPoints = mode.points;
+            overlay.style.straightLines = mode.straight;
+            for (int i = 0; i < 100; ++i) moving(i);  // warm-up
+            const double tick = MedianMicros(kTicks, moving);
+            Pump();
+            // The same tick's drawing alone, without the window calls (placement, invalidation).
+            const trail::PointArray fitted = overlay.fittedPoints;
+            const double drawing = MedianMicros(kTicks, [&](int) {
+                trail::ClearImage(overlay.backBuffer, overlay.colorKey);
+                if (overlay.style.straightLines)
+                    trail::DrawStraightLines(overlay.backBuffer, fitted, overlay.style);
+                else
+                    trail::DrawCurve(overlay.backBuffer, fitted, overlay.style);
+                trail::DrawPoints(overlay.backBuffer, fitted, overlay.style);
+                ::GdiFlush();
+            });
+            std::printf("moving tick, %-20s %8.1f us = %6.2f x clear; its drawing alone %8.1f us = %6.2f x clear\n",
+                        mode.name, tick, tick / clear, drawing, drawing / clear);
+        }
+
+        // Where a moving tick's time goes.
+        overlay.style.drawLines = 1;
+        overlay.style.drawPoints = 1;
+        overlay.style.straightLines = 0;
+        const trail::PointArray fitted = overlay.fittedPoints;
+        std::printf("parts: curve %.1f us, straight %.1f us, dots %.1f us, place %.1f us, find companion %.1f us, "
+                    "invalidate %.1f us\n",
+                    MedianMicros(kTicks, [&](int) { trail::DrawCurve(overlay.backBuffer, fitted, overlay.style); }),
+                    MedianMicros(kTicks, [&](int) { trail::DrawStraightLines(overlay.backBuffer, fitted, overlay.style); }),
+                    MedianMicros(kTicks, [&](int) { trail::DrawPoints(overlay.backBuffer, fitted, overlay.style); }),
+                    MedianMicros(kTicks, [&](int i) {
+                        overlay.history[0] = {600 + (i % 2) * 40, 500};
+                        overlay.PlaceWindow();
+                    }),
+                    MedianMicros(kTicks, [&](int) { ::FindWindowW(nullptr, kCompanionWindowTitle); }),
+                    MedianMicros(kTicks, [&](int) { ::InvalidateRect(overlay.hwnd(), nullptr, TRUE); }));
+        Pump();
+
+        for (int i = 0; i < 20; ++i) overlay.UpdateTrail(700, 700);  // the rest is drawn once
+        Pump();
+        const double resting = MedianMicros(kTicks, [&](int) { overlay.UpdateTrail(700, 700); });
+        std::printf("resting tick %.2f us  = %.3f x clear\n", resting, resting / clear);
+        overlay.DestroyWindow();
+    }
+    ::DestroyWindow(panel);
+    gdip::GdiplusShutdown(token);
+    return 0;
+}
