@@ -72,6 +72,14 @@ if(VIREON_BUILD_TESTS)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)
   add_test(NAME win_tests COMMAND win_tests)
 
+  # The in-process soak: long, so a test of its own.
+  add_executable(soak_tests tests/soak/soak_test.cpp tests/win/win_test_main.cpp tests/win/test_support.cpp)
+  vireon_add_resources(soak_tests)
+  target_include_directories(soak_tests PRIVATE tests/win)
+  target_link_libraries(soak_tests PRIVATE vireon_win GTest::gtest psapi)
+  add_test(NAME soak COMMAND soak_tests)
+  set_tests_properties(soak PROPERTIES TIMEOUT 1200)
+
   # A version block without a product version, for the version-text tests.
   add_library(version_probe MODULE tests/win/version_probe.cpp tests/win/version_probe.rc)
   set_target_properties(version_probe PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
