@@ -3,6 +3,7 @@
 // Prints figures; asserts nothing.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cmath>
@@ -145,6 +146,11 @@ int wmain() {
         Pump();
         const double resting = MedianMicros(kTicks, [&](int) { overlay.UpdateTrail(700, 700); });
         std::printf("resting tick %.2f us  = %.3f x clear\n", resting, resting / clear);
+        PROCESS_MEMORY_COUNTERS_EX memory{};
+        memory.cb = sizeof memory;
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+        std::printf("private memory after %d ticks, as the process sees it: %zu KiB\n", 5 * kTicks + 300,
+                    static_cast<size_t>(memory.PrivateUsage / 1024));
         overlay.DestroyWindow();
     }
     ::DestroyWindow(panel);

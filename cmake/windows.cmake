@@ -50,7 +50,8 @@ add_executable(Vireon WIN32 src/app/main.cpp)
 vireon_add_resources(Vireon)
 target_link_libraries(Vireon PRIVATE vireon_win)
 if(MINGW)
-  target_link_options(Vireon PRIVATE -municode -s)
+  # Stripped, and without the link time in the header, so a commit always builds the same bytes.
+  target_link_options(Vireon PRIVATE -municode -s -Wl,--no-insert-timestamp)
 endif()
 
 
@@ -109,7 +110,7 @@ endif()
 # The tick benchmark: prints figures, asserts nothing (scripts/measure.sh runs it).
 add_executable(tick_bench bench/tick_bench.cpp)
 vireon_add_resources(tick_bench)
-target_link_libraries(tick_bench PRIVATE vireon_win)
+target_link_libraries(tick_bench PRIVATE vireon_win psapi)
 if(MINGW)
   target_link_options(tick_bench PRIVATE -municode)
 endif()
