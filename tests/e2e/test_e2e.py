@@ -43,6 +43,16 @@ class EndToEnd(unittest.TestCase):
     def assert_no_trail(self, shot):
         self.assertEqual(shot.find(d.RED)[:5], [])
 
+    def assert_hotkey_toggles(self, v, combo):
+        """The hotkey switches on (minimising like a click) and off again."""
+        d.mouse_move(900, 700)
+        d.key(combo)
+        self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
+        self.assert_trail(self.draw_circle(), d.RED)
+        d.key(combo)
+        time.sleep(0.3)
+        self.assert_no_trail(self.draw_circle())
+
     def test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it(self):
         with d.Vireon(EXE) as v:
             on, _ = v.panel_buttons()
@@ -81,13 +91,7 @@ class EndToEnd(unittest.TestCase):
     def test_hotkey_toggles_the_trail(self):
         with d.Vireon(EXE, ini=HOTKEY_INI) as v:
             v.panel_buttons()
-            d.mouse_move(900, 700)
-            d.key("alt+4")
-            self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
-            self.assert_trail(self.draw_circle(), d.RED)
-            d.key("alt+4")
-            time.sleep(0.3)
-            self.assert_no_trail(self.draw_circle())
+            self.assert_hotkey_toggles(v, "alt+4")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         with d.Vireon(EXE) as first:
@@ -162,13 +166,7 @@ class EndToEnd(unittest.TestCase):
             self.assertIn("QVHTOKEYFLAG=1\r\n", ini)
             self.assertIn("QVHOTKEY=89\r\n", ini)
             self.assertIn("QVMODIFIERS=6\r\n", ini)
-            d.mouse_move(900, 700)
-            d.key("ctrl+shift+y")
-            self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the new hotkey switches on")
-            self.assert_trail(self.draw_circle(), d.RED)
-            d.key("ctrl+shift+y")
-            time.sleep(0.3)
-            self.assert_no_trail(self.draw_circle())
+            self.assert_hotkey_toggles(v, "ctrl+shift+y")
 
     def test_system_menu_opens_the_about_box(self):
         with d.Vireon(EXE) as v:
