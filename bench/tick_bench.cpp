@@ -63,8 +63,8 @@ int wmain() {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"VireonBenchPanel";
     ::RegisterClassW(&wc);
-    const HWND panel = ::CreateWindowExW(0, wc.lpszClassName, L"panel", WS_POPUP | WS_VISIBLE, 0, 0, 100, 60,
-                                         nullptr, nullptr, wc.hInstance, nullptr);
+    const HWND panel = ::CreateWindowExW(0, wc.lpszClassName, L"panel", WS_POPUP | WS_VISIBLE, 0, 0, 100, 60, nullptr,
+                                         nullptr, wc.hInstance, nullptr);
     {
         CMonitorWin overlay;
         overlay.Create(panel);
@@ -76,7 +76,8 @@ int wmain() {
         std::printf("back buffer %d x %d px\n", width, height);
 
         constexpr int kTicks = 2000;
-        const double clear = MedianMicros(kTicks, [&](int) { trail::ClearImage(overlay.backBuffer, overlay.colorKey); });
+        const double clear =
+            MedianMicros(kTicks, [&](int) { trail::ClearImage(overlay.backBuffer, overlay.colorKey); });
         const HDC window = ::GetDC(overlay.hwnd());
         const double blit = MedianMicros(kTicks, [&](int) {
             ::SetStretchBltMode(window, HALFTONE);
@@ -129,17 +130,19 @@ int wmain() {
         overlay.style.drawPoints = 1;
         overlay.style.straightLines = 0;
         const trail::PointArray fitted = overlay.fittedPoints;
-        std::printf("parts: curve %.1f us, straight %.1f us, dots %.1f us, place %.1f us, find companion %.1f us, "
-                    "invalidate %.1f us\n",
-                    MedianMicros(kTicks, [&](int) { trail::DrawCurve(overlay.backBuffer, fitted, overlay.style); }),
-                    MedianMicros(kTicks, [&](int) { trail::DrawStraightLines(overlay.backBuffer, fitted, overlay.style); }),
-                    MedianMicros(kTicks, [&](int) { trail::DrawPoints(overlay.backBuffer, fitted, overlay.style); }),
-                    MedianMicros(kTicks, [&](int i) {
-                        overlay.history[0] = {600 + (i % 2) * 40, 500};
-                        overlay.PlaceWindow();
-                    }),
-                    MedianMicros(kTicks, [&](int) { ::FindWindowW(nullptr, kCompanionWindowTitle); }),
-                    MedianMicros(kTicks, [&](int) { ::InvalidateRect(overlay.hwnd(), nullptr, TRUE); }));
+        std::printf(
+            "parts: curve %.1f us, straight %.1f us, dots %.1f us, place %.1f us, find companion %.1f us, "
+            "invalidate %.1f us\n",
+            MedianMicros(kTicks, [&](int) { trail::DrawCurve(overlay.backBuffer, fitted, overlay.style); }),
+            MedianMicros(kTicks, [&](int) { trail::DrawStraightLines(overlay.backBuffer, fitted, overlay.style); }),
+            MedianMicros(kTicks, [&](int) { trail::DrawPoints(overlay.backBuffer, fitted, overlay.style); }),
+            MedianMicros(kTicks,
+                         [&](int i) {
+                             overlay.history[0] = {600 + (i % 2) * 40, 500};
+                             overlay.PlaceWindow();
+                         }),
+            MedianMicros(kTicks, [&](int) { ::FindWindowW(nullptr, kCompanionWindowTitle); }),
+            MedianMicros(kTicks, [&](int) { ::InvalidateRect(overlay.hwnd(), nullptr, TRUE); }));
         Pump();
 
         for (int i = 0; i < 20; ++i) overlay.UpdateTrail(700, 700);  // the rest is drawn once
@@ -148,12 +151,14 @@ int wmain() {
         std::printf("resting tick %.2f us  = %.3f x clear\n", resting, resting / clear);
         PROCESS_MEMORY_COUNTERS_EX memory{};
         memory.cb = sizeof memory;
-        ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                               sizeof memory);
         if (memory.PrivateUsage)
             std::printf("private memory after %d ticks: %zu KiB\n", 5 * kTicks + 300,
                         static_cast<size_t>(memory.PrivateUsage / 1024));
         else
-            std::printf("private memory: not reported by this system (Wine); scripts/measure.py reads it from outside\n");
+            std::printf(
+                "private memory: not reported by this system (Wine); scripts/measure.py reads it from outside\n");
         overlay.DestroyWindow();
     }
     ::DestroyWindow(panel);

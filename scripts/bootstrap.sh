@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest libgtest-dev
+  cmake ninja-build g++ googletest libgtest-dev clang-tidy clang-format cppcheck
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
   xvfb xdotool x11-utils x11-xserver-utils imagemagick fonts-ipafont-gothic locales python3 bsdutils
 )

@@ -12,6 +12,8 @@ ctest --preset host -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 
+scripts/lint.sh
+
 source scripts/wine-env.sh
 vireon_prepare_prefix
 trap vireon_stop_display EXIT

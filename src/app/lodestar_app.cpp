@@ -17,15 +17,16 @@ constexpr wchar_t kMutexName[] = L"__VIREON_BRACKENWOOD__";
 constexpr char kNullDevice[] = "NUL";
 
 void RedirectStandardStreams(bool console) {
+    // A stream that cannot be redirected is not worth stopping the program for.
     FILE* stream = nullptr;
     if (console) {
         ::AllocConsole();
-        freopen_s(&stream, "CONOUT$", "w", stdout);
-        freopen_s(&stream, "CONIN$", "r", stdin);
+        (void)freopen_s(&stream, "CONOUT$", "w", stdout);
+        (void)freopen_s(&stream, "CONIN$", "r", stdin);
         ::SetConsoleCtrlHandler(ConsoleCtrlHandler, TRUE);
     } else {
-        freopen_s(&stream, kNullDevice, "w", stdout);
-        freopen_s(&stream, kNullDevice, "r", stdin);
+        (void)freopen_s(&stream, kNullDevice, "w", stdout);
+        (void)freopen_s(&stream, kNullDevice, "r", stdin);
     }
 }
 

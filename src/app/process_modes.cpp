@@ -26,8 +26,9 @@ struct ArgvDeleter {
 std::vector<std::wstring> CommandLineArguments() {
     int count = 0;
     const std::unique_ptr<LPWSTR, ArgvDeleter> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    if (!argv) return {};
-    return {argv.get(), argv.get() + count};
+    std::vector<std::wstring> arguments;
+    if (argv) arguments.assign(argv.get(), argv.get() + count);
+    return arguments;
 }
 
 // Text for the current standard output: the console's code page when there is one.
@@ -35,8 +36,8 @@ std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
     UINT codePage = ::GetConsoleOutputCP();
     if (codePage == 0) codePage = CP_ACP;
-    const int size = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
+    const int size =
+        ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
     if (size > 0)
         ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
@@ -60,8 +61,7 @@ void ScanSwitches() {
 void TakeAppFolder() {
     const std::vector<std::wstring> args = CommandLineArguments();
     std::printf("PORTABLE VERSION START\n");
-    appFolder = AppFolderFrom(args.empty() ? std::wstring_view{} : std::wstring_view{args[0]},
-                              win::ModuleFileName());
+    appFolder = AppFolderFrom(args.empty() ? std::wstring_view{} : std::wstring_view{args[0]}, win::ModuleFileName());
     ::SetCurrentDirectoryW(appFolder.c_str());
     // Narrow output throughout: mixing wide and narrow writes on one stream is undefined.
     std::printf("CurrentDir=%s\n", Narrow(appFolder).c_str());

@@ -13,9 +13,7 @@ std::wstring_view BeforeLastBackslash(std::wstring_view path) noexcept {
     return path;
 }
 
-bool IsAsciiLetter(wchar_t c) noexcept {
-    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
-}
+bool IsAsciiLetter(wchar_t c) noexcept { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
 
 }  // namespace
 
@@ -34,8 +32,7 @@ void ScanSwitchArgs(std::span<const std::wstring_view> args, SwitchResult& modes
 
 bool IsAbsolutePath(std::wstring_view path) noexcept {
     if (path.starts_with(L"\\\\")) return true;
-    return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' &&
-           (path[2] == L'\\' || path[2] == L'/');
+    return path.size() >= 3 && IsAsciiLetter(path[0]) && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
 }
 
 std::wstring AppFolderFrom(std::wstring_view programArg, std::wstring_view modulePath) {

@@ -67,16 +67,14 @@ void CMonitorWin::PlaceWindow() {
     // Never activating: an activated overlay would rise above the companion and
     // take the keyboard from whatever the user works in. The old pixels are not
     // copied or redrawn: the whole window is invalidated right after the move.
-    ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y,
-                   own.right - own.left, own.bottom - own.top,
-                   SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+    ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y, own.right - own.left,
+                   own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
 }
 
 BOOL CMonitorWin::DestroyWindow() { return win::Dialog::DestroyWindow(); }
 
 std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win::IsCtlColorMessage(message))
-        return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
+    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
     switch (message) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel

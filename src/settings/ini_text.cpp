@@ -74,9 +74,7 @@ std::u16string LineEndingOf(std::u16string_view text, const std::vector<Line>& l
     return u"\r\n";
 }
 
-std::u16string KeyLine(const KeyValue& kv) {
-    return std::u16string(kv.first) + u"=" + std::u16string(kv.second);
-}
+std::u16string KeyLine(const KeyValue& kv) { return std::u16string(kv.first) + u"=" + std::u16string(kv.second); }
 
 }  // namespace
 
@@ -103,7 +101,8 @@ ProfileText DecodeProfile(std::string_view bytes, LeadBytePredicate isLeadByte) 
         start = 3;
     }
     for (size_t i = start; i < bytes.size(); ++i) {
-        if (isLeadByte && text.encoding == ProfileText::Encoding::Bytes && i + 1 < bytes.size() && isLeadByte(byte(i))) {
+        if (isLeadByte && text.encoding == ProfileText::Encoding::Bytes && i + 1 < bytes.size() &&
+            isLeadByte(byte(i))) {
             text.units.push_back(static_cast<char16_t>((byte(i) << 8) | byte(i + 1)));
             ++i;
         } else {

@@ -28,10 +28,19 @@ void Lookup(const std::array<T, N>& table, std::int32_t index, T& field) noexcep
 
 void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexcept {
     switch (settings.drawMode) {
-        case 0: style.drawLines = 1; style.drawPoints = 1; break;
-        case 1: style.drawLines = 0; style.drawPoints = 1; break;
-        case 2: style.drawLines = 1; style.drawPoints = 0; break;
-        default: break;
+    case 0:
+        style.drawLines = 1;
+        style.drawPoints = 1;
+        break;
+    case 1:
+        style.drawLines = 0;
+        style.drawPoints = 1;
+        break;
+    case 2:
+        style.drawLines = 1;
+        style.drawPoints = 0;
+        break;
+    default: break;
     }
     Lookup(kColors, settings.lineColorIndex, style.lineColor);
     Lookup(kColors, settings.pointColorIndex, style.pointColor);

@@ -45,8 +45,7 @@ void ShiftHistory(TrailHistory& history, Point newest) noexcept {
 }
 
 bool IsAtRest(const TrailHistory& history) noexcept {
-    return std::all_of(history.begin() + 1, history.end(),
-                       [&](Point p) { return p == history[0]; });
+    return std::all_of(history.begin() + 1, history.end(), [&](Point p) { return p == history[0]; });
 }
 
 TickDecision DecideRest(const TrailHistory& history, std::int32_t& restDrawn) noexcept {

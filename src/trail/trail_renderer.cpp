@@ -5,9 +5,7 @@
 
 namespace trail {
 
-int PenPixels(HDC dc, int points) noexcept {
-    return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
-}
+int PenPixels(HDC dc, int points) noexcept { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }
 
 void ClearImage(win::BackBuffer& buffer, COLORREF colorKey) noexcept {
     win::BufferDC dc(buffer);

@@ -96,7 +96,8 @@ void CControlDlg::OnBnClickedSettings() {
         settings.hotkeyEnabled = dialog.hotkeyEnabled;
 
         ::UnregisterHotKey(hwnd(), kHotkeyId);
-        if (settings.hotkeyEnabled) RegisterTrailHotkey(L"ホットキーの登録が重複しています.他のキーに変更してください ");
+        if (settings.hotkeyEnabled)
+            RegisterTrailHotkey(L"ホットキーの登録が重複しています.他のキーに変更してください ");
         ApplySettings();
         SaveSettings();
     }

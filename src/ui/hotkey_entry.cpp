@@ -23,12 +23,20 @@ std::uint16_t HotKeyFlagsToModifiers(std::uint16_t flags) noexcept {
 
 std::uint16_t ModifierBitOf(std::uint16_t vk) noexcept {
     switch (vk) {
-        case kVkShift: case kVkLShift: case kVkRShift: return kFlagShift;
-        case kVkControl: case kVkLControl: case kVkRControl: return kFlagControl;
-        case kVkMenu: case kVkLMenu: case kVkRMenu: return kFlagAlt;
-        // The Applications key sits beside the Win keys and is treated as one of them.
-        case kVkLWin: case kVkRWin: case kVkApps: return kFlagWin;
-        default: return 0;
+    case kVkShift:
+    case kVkLShift:
+    case kVkRShift: return kFlagShift;
+    case kVkControl:
+    case kVkLControl:
+    case kVkRControl: return kFlagControl;
+    case kVkMenu:
+    case kVkLMenu:
+    case kVkRMenu: return kFlagAlt;
+    // The Applications key sits beside the Win keys and is treated as one of them.
+    case kVkLWin:
+    case kVkRWin:
+    case kVkApps: return kFlagWin;
+    default: return 0;
     }
 }
 
@@ -53,8 +61,10 @@ std::uint16_t HotKeyEntry::ApplyRules(std::uint16_t held) const noexcept {
 void HotKeyEntry::OnKeyEvent(bool pressed, std::uint16_t vk) noexcept {
     if (const std::uint16_t bit = ModifierBitOf(vk)) {
         // Left and right keys share one bit, so releasing either one clears it.
-        if (pressed) heldModifiers = static_cast<std::uint16_t>(heldModifiers | bit);
-        else heldModifiers = static_cast<std::uint16_t>(heldModifiers & ~bit);
+        if (pressed)
+            heldModifiers = static_cast<std::uint16_t>(heldModifiers | bit);
+        else
+            heldModifiers = static_cast<std::uint16_t>(heldModifiers & ~bit);
     } else if (pressed) {
         heldKey = vk;
     } else if (heldKey == vk) {

@@ -115,8 +115,7 @@ HBRUSH Dialog::DefaultCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const
 // others a dialog procedure returns TRUE and leaves the result in DWLP_MSGRESULT.
 static bool ReturnsResultDirectly(UINT message) noexcept {
     return IsCtlColorMessage(message) || message == WM_INITDIALOG || message == WM_COMPAREITEM ||
-           message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
-           message == WM_QUERYDRAGICON;
+           message == WM_VKEYTOITEM || message == WM_CHARTOITEM || message == WM_QUERYDRAGICON;
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -71,9 +71,11 @@ private:
 
 // Geometric solid pen with round caps and joins: a zero-length line of it is a dot.
 inline Pen MakeRoundPen(int width, COLORREF color) noexcept {
+    // PS_SOLID, PS_ENDCAP_ROUND and PS_JOIN_ROUND are all zero: the style is 0x00010000.
+    constexpr DWORD kStyle = PS_GEOMETRIC;
+    static_assert(kStyle == 0x00010000 && PS_SOLID == 0 && PS_ENDCAP_ROUND == 0 && PS_JOIN_ROUND == 0);
     const LOGBRUSH brush{BS_SOLID, color, 0};
-    return Pen(::ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                              static_cast<DWORD>(width), &brush, 0, nullptr));
+    return Pen(::ExtCreatePen(kStyle, static_cast<DWORD>(width), &brush, 0, nullptr));
 }
 
 }  // namespace win

@@ -7,7 +7,11 @@
 namespace {
 
 TEST(Switches, ScanSwitchArgs) {
-    struct { std::vector<std::wstring_view> args; int debug, rw; const char* text; } const cases[] = {
+    struct {
+        std::vector<std::wstring_view> args;
+        int debug, rw;
+        const char* text;
+    } const cases[] = {
         {{L"C:\\Vireon.exe"}, 0, 0, ""},
         {{L"Vireon", L"-RW", L"x", L"-D457"}, 1, 1, "ReadWriteMODE ON\nDEBUGMODE ON\n"},
         {{L"-D457", L"-D457"}, 1, 0, "DEBUGMODE ON\nDEBUGMODE ON\n"},
@@ -24,7 +28,10 @@ TEST(Switches, ScanSwitchArgs) {
 
 TEST(Switches, AppFolderFrom) {
     const std::wstring_view module = L"D:\\App\\Vireon.exe";
-    struct { std::wstring_view arg, module; std::wstring_view want; } const cases[] = {
+    struct {
+        std::wstring_view arg, module;
+        std::wstring_view want;
+    } const cases[] = {
         {L"C:\\Tools\\Vireon.exe", module, L"C:\\Tools"},
         {L"c:\\Vireon.exe", module, L"c:"},
         {L"C:\\\\Vireon.exe", module, L"C:"},

@@ -17,7 +17,12 @@ TrailHistory Hist(const std::vector<Point>& pts) {
     return h;
 }
 
-struct FitCase { const char* name; std::vector<Point> in; int w, h; std::vector<Point> out; };
+struct FitCase {
+    const char* name;
+    std::vector<Point> in;
+    int w, h;
+    std::vector<Point> out;
+};
 
 TEST(TrailGeometry, FitTrail) {
     const FitCase cases[] = {
@@ -59,7 +64,12 @@ TEST(TrailGeometry, RestIsDrawnOnceUntilTheWholeHistoryMoves) {
 }
 
 TEST(TrailGeometry, ClampToImage) {
-    struct { int half; Point p; int w, h; Point want; } const cases[] = {
+    struct {
+        int half;
+        Point p;
+        int w, h;
+        Point want;
+    } const cases[] = {
         {5, {0, 0}, 200, 201, {100, 100}},
         {5, {-90, -66}, 200, 200, {35, 35}},  // below the margin of 35
         {5, {64, 65}, 200, 200, {164, 164}},  // 165 is the first pixel past it

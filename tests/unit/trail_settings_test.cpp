@@ -25,7 +25,11 @@ void ExpectStyle(const TrailStyle& s, const TrailStyle& want, const char* name) 
 }
 
 TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
-    struct { const char* name; TrailSettings in; TrailStyle want; } const cases[] = {
+    struct {
+        const char* name;
+        TrailSettings in;
+        TrailStyle want;
+    } const cases[] = {
         {"defaults", {}, {1, 0, 5, 5, kRed, kYellow, 70, 0}},
         {"both", {0, 2, 4, 0, 2, 150, 2}, {1, 1, 2, 10, kBlue, kBlack, 150, 2}},
         {"points only", {1, 1, 0, 2, 0, -5, -1}, {0, 1, 10, 2, kGreen, kRed, -5, -1}},
@@ -46,8 +50,8 @@ TEST(TrailSettings, OutOfRangeIndexKeepsTheEarlierMapping) {
 }
 
 TEST(TrailSettings, AlphaFromOpacity) {
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 2}, {50, 127}, {70, 178}, {99, 252}, {100, 255},
-                                         {101, 255}, {-10, 0}, {INT_MAX, 255}, {INT_MIN, 0}};
+    const std::pair<int, int> cases[] = {{0, 0},     {1, 2},     {50, 127}, {70, 178},      {99, 252},
+                                         {100, 255}, {101, 255}, {-10, 0},  {INT_MAX, 255}, {INT_MIN, 0}};
     for (auto [in, want] : cases) EXPECT_EQ(int{settings::AlphaFromOpacity(in)}, want) << in;
 }
 

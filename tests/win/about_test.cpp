@@ -144,12 +144,12 @@ TEST(ProgramIcon, GroupHoldsFifteenImagesAtTheListedSizesAndDepths) {
         ASSERT_NE(image, nullptr);
         EXPECT_EQ(::SizeofResource(nullptr, image), entries[i].bytes);
     }
-    const std::multiset<std::pair<int, int>> expected{
-        {16, 4},  {32, 4},  {16, 8},  {24, 8},  {32, 8},  {48, 8},  {16, 24}, {24, 24},
-        {32, 24}, {48, 24}, {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}};
+    const std::multiset<std::pair<int, int>> expected{{16, 4},  {32, 4},  {16, 8},  {24, 8},  {32, 8},
+                                                      {48, 8},  {16, 24}, {24, 24}, {32, 24}, {48, 24},
+                                                      {16, 32}, {24, 32}, {32, 32}, {48, 32}, {256, 32}};
     EXPECT_EQ(images, expected);
-    const HICON big = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP),
-                                                      IMAGE_ICON, 48, 48, 0));
+    const HICON big =
+        static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 48, 48, 0));
     EXPECT_NE(big, nullptr);
     ::DestroyIcon(big);
 }

@@ -123,8 +123,9 @@ TEST_F(ControlPanelTest, TakenHotkeyShowsTheMessageAndThePanelStillComesUp) {
 }
 
 TEST_F(ControlPanelTest, SettingsFromTheFileReachTheOverlayAtStart) {
-    Start("[SYSTEM]\r\nDRAWMODE=0\r\nLINECOLOR=2\r\nPOINTCOLOR=4\r\nLINEPOINT=2\r\nPOINTPOINT=0\r\n"
-          "TRANSPARENT=40\r\nLINEKIND=1\r\n");
+    Start(
+        "[SYSTEM]\r\nDRAWMODE=0\r\nLINECOLOR=2\r\nPOINTCOLOR=4\r\nLINEPOINT=2\r\nPOINTPOINT=0\r\n"
+        "TRANSPARENT=40\r\nLINEKIND=1\r\n");
     const trail::TrailStyle& style = panel->overlay.style;
     EXPECT_EQ(style.drawLines, 1);
     EXPECT_EQ(style.drawPoints, 1);

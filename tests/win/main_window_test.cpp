@@ -10,7 +10,6 @@
 #include "test_support.h"
 #include "ui/lodestar_dlg.h"
 
-using testing_support::PumpFor;
 using testing_support::TempFolder;
 
 namespace {
@@ -76,8 +75,8 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     std::printf("system %lu.%lu, composition %d\n", version.dwMajorVersion, version.dwMinorVersion, composition);
 
     HDC dc = ::GetDC(dialog.hwnd());
-    const auto brush = reinterpret_cast<HBRUSH>(
-        ::SendMessageW(dialog.hwnd(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog.hwnd())));
+    const auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        dialog.hwnd(), WM_CTLCOLORDLG, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(dialog.hwnd())));
     if (composition) {
         EXPECT_EQ(brush, ::GetStockObject(BLACK_BRUSH));
         EXPECT_EQ(::GetBkMode(dc), TRANSPARENT);

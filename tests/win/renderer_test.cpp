@@ -191,7 +191,8 @@ TEST(RendererBalance, ThousandDrawingTicksLeaveNoGdiObjectBehind) {
     auto run = [&](int ticks) {
         for (int t = 0; t < ticks; ++t) {
             PointArray path{};
-            for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {(t * 7 + i * 13) % 300 - 150, (t * 3 + i * 11) % 200 - 100};
+            for (int i = 0; i < trail::kHistoryLength; ++i)
+                path[i] = {(t * 7 + i * 13) % 300 - 150, (t * 3 + i * 11) % 200 - 100};
             auto style = Style(1, t % 3 != 2, t % 2);
             trail::ClearImage(buffer, kKey);
             if (style.straightLines)

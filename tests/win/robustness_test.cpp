@@ -26,13 +26,13 @@ namespace {
 // and sections, comments, duplicates, blank and very long lines, binary bytes,
 // mixed line endings.
 std::string GenerateFile(std::mt19937& rng) {
-    static const char* const keys[] = {"DRAWMODE", "LINECOLOR", "POINTCOLOR", "LINEPOINT", "POINTPOINT",
-                                       "TRANSPARENT", "LINEKIND", "QVHTOKEYFLAG", "QVHOTKEY", "QVMODIFIERS"};
-    static const char* const values[] = {"0", "1", "2", "-1", "7", "101", "-10", "2147483647", "-2147483648",
-                                         "99999999999", "-99999999999", "abc", "", "  5  ", "+3", "0x10", "1e3",
-                                         "3 4", "\t8", "=", "12abc"};
-    static const char* const sections[] = {"[SYSTEM]", "[system]", "[ SYSTEM ]", "[OTHER]", "[SYSTEM", "[]",
-                                           "  [Sys tem]  "};
+    static const char* const keys[] = {"DRAWMODE",    "LINECOLOR", "POINTCOLOR",   "LINEPOINT", "POINTPOINT",
+                                       "TRANSPARENT", "LINEKIND",  "QVHTOKEYFLAG", "QVHOTKEY",  "QVMODIFIERS"};
+    static const char* const values[] = {
+        "0",   "1", "2",     "-1", "7",    "101", "-10", "2147483647", "-2147483648", "99999999999", "-99999999999",
+        "abc", "",  "  5  ", "+3", "0x10", "1e3", "3 4", "\t8",        "=",           "12abc"};
+    static const char* const sections[] = {"[SYSTEM]", "[system]", "[ SYSTEM ]",   "[OTHER]",
+                                           "[SYSTEM",  "[]",       "  [Sys tem]  "};
     static const char* const endings[] = {"\r\n", "\n", "\r\n", "\r"};
     auto pick = [&](auto& list) { return std::string(list[rng() % std::size(list)]); };
     std::string file;
@@ -84,8 +84,9 @@ std::vector<std::string> OtherLines(const std::string& text) {
         for (const auto& key : settings::kSettingKeys) {
             std::string name;
             for (const wchar_t* p = key.name; *p; ++p) name += static_cast<char>(*p);
-            ours = ours || (trimmed.size() >= name.size() && _strnicmp(trimmed.c_str(), name.c_str(), name.size()) == 0 &&
-                            trimmed.find_first_not_of(" \t", name.size()) == trimmed.find('=', name.size()));
+            ours =
+                ours || (trimmed.size() >= name.size() && _strnicmp(trimmed.c_str(), name.c_str(), name.size()) == 0 &&
+                         trimmed.find_first_not_of(" \t", name.size()) == trimmed.find('=', name.size()));
         }
         if (!ours) lines.push_back(line);
     }
@@ -184,7 +185,8 @@ ChildResult RunChild(const std::wstring& arguments) {
     TempFolder folder;
     const std::wstring outPath = folder.File(L"out.txt");
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    const HANDLE out = ::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    const HANDLE out =
+        ::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;

@@ -84,18 +84,18 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
         bool tabStop;
     };
     const Expected controls[] = {
-        {-1, L"Button", false, false},   {1006, L"Button", true, false},  {1007, L"Button", false, false},
-        {1008, L"Button", false, false}, {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true},
-        {-1, L"Button", false, false},   {-1, L"Button", false, false},   {1009, L"Button", true, false},
-        {1010, L"Button", false, false}, {1011, L"Button", false, false}, {1012, L"Button", false, false},
-        {1013, L"Button", false, false}, {-1, L"Button", false, false},   {1014, L"Button", true, false},
-        {1015, L"Button", false, false}, {1016, L"Button", false, false}, {-1, L"Button", false, false},
-        {1026, L"Button", true, false},  {1027, L"Button", false, false}, {-1, L"Button", false, false},
-        {-1, L"Button", false, false},   {1017, L"Button", true, false},  {1018, L"Button", false, false},
-        {1019, L"Button", false, false}, {1020, L"Button", false, false}, {1021, L"Button", false, false},
-        {-1, L"Button", false, false},   {1022, L"Button", true, false},  {1023, L"Button", false, false},
-        {1025, L"Button", false, false}, {-1, L"Button", false, false},   {1030, L"Button", false, true},
-        {1028, HOTKEY_CLASSW, false, true}, {1029, L"Button", false, true}, {IDOK, L"Button", false, true},
+        {-1, L"Button", false, false},      {1006, L"Button", true, false},  {1007, L"Button", false, false},
+        {1008, L"Button", false, false},    {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true},
+        {-1, L"Button", false, false},      {-1, L"Button", false, false},   {1009, L"Button", true, false},
+        {1010, L"Button", false, false},    {1011, L"Button", false, false}, {1012, L"Button", false, false},
+        {1013, L"Button", false, false},    {-1, L"Button", false, false},   {1014, L"Button", true, false},
+        {1015, L"Button", false, false},    {1016, L"Button", false, false}, {-1, L"Button", false, false},
+        {1026, L"Button", true, false},     {1027, L"Button", false, false}, {-1, L"Button", false, false},
+        {-1, L"Button", false, false},      {1017, L"Button", true, false},  {1018, L"Button", false, false},
+        {1019, L"Button", false, false},    {1020, L"Button", false, false}, {1021, L"Button", false, false},
+        {-1, L"Button", false, false},      {1022, L"Button", true, false},  {1023, L"Button", false, false},
+        {1025, L"Button", false, false},    {-1, L"Button", false, false},   {1030, L"Button", false, true},
+        {1028, HOTKEY_CLASSW, false, true}, {1029, L"Button", false, true},  {IDOK, L"Button", false, true},
         {IDCANCEL, L"Button", false, true},
     };
     CPropatyDlg dialog;
@@ -210,35 +210,46 @@ TEST(SettingsDialog, OkTestsOnlyAnEnabledChangedCombination) {
     PlainWindow other(L"other", RECT{0, 0, 10, 10});
     ASSERT_TRUE(::RegisterHotKey(other.hwnd(), 1, MOD_CONTROL | MOD_ALT, 'T'));  // taken by someone else
 
-    {   // Disabled: whatever was entered is dropped, nothing is tested.
+    {  // Disabled: whatever was entered is dropped, nothing is tested.
         MessageBoxRecorder boxes;
         CPropatyDlg dialog;
         Fill(dialog);
         dialog.hotkeyEnabled = 0;
-        EXPECT_EQ(RunModal(dialog, [&](HWND d) { Enter(dialog, 'T', HOTKEYF_CONTROL | HOTKEYF_ALT); Click(d, IDOK); }), IDOK);
+        EXPECT_EQ(RunModal(dialog,
+                           [&](HWND d) {
+                               Enter(dialog, 'T', HOTKEYF_CONTROL | HOTKEYF_ALT);
+                               Click(d, IDOK);
+                           }),
+                  IDOK);
         EXPECT_EQ(dialog.hotkeyKey, '4');
         EXPECT_EQ(dialog.hotkeyModifiers, MOD_ALT);
         EXPECT_TRUE(boxes.boxes().empty());
     }
-    {   // Enabled and unchanged: accepted without a test.
+    {  // Enabled and unchanged: accepted without a test.
         MessageBoxRecorder boxes;
         CPropatyDlg dialog;
         Fill(dialog);
         EXPECT_EQ(RunModal(dialog, [](HWND d) { Click(d, IDOK); }), IDOK);
         EXPECT_TRUE(boxes.boxes().empty());
     }
-    {   // Enabled, changed and free: taken over.
+    {  // Enabled, changed and free: taken over.
         MessageBoxRecorder boxes;
         CPropatyDlg dialog;
         Fill(dialog);
-        EXPECT_EQ(RunModal(dialog, [&](HWND d) { Enter(dialog, VK_F9, HOTKEYF_SHIFT | hotkey::kFlagWin); Click(d, IDOK); }), IDOK);
+        EXPECT_EQ(RunModal(dialog,
+                           [&](HWND d) {
+                               Enter(dialog, VK_F9, HOTKEYF_SHIFT | hotkey::kFlagWin);
+                               Click(d, IDOK);
+                           }),
+                  IDOK);
         EXPECT_EQ(dialog.hotkeyKey, VK_F9);
         EXPECT_EQ(dialog.hotkeyModifiers, MOD_SHIFT | MOD_WIN);
         EXPECT_TRUE(boxes.boxes().empty());
-        EXPECT_TRUE(::RegisterHotKey(other.hwnd(), 2, MOD_SHIFT | MOD_WIN, VK_F9)) << "the test registration was released";
+        EXPECT_TRUE(::RegisterHotKey(other.hwnd(), 2, MOD_SHIFT | MOD_WIN, VK_F9))
+            << "the test registration was released";
         ::UnregisterHotKey(other.hwnd(), 2);
     }
-    {   // Enabled, changed and taken: refused with a message, the dialog stays open.
+    {  // Enabled, changed and taken: refused with a message, the dialog stays open.
         MessageBoxRecorder boxes;
         CPropatyDlg dialog;
         Fill(dialog);
@@ -267,14 +278,15 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
     CPropatyDlg dialog;
     Fill(dialog);
     dialog.hotkeyEnabled = 0;
-    EXPECT_EQ(RunModal(dialog, [&](HWND d) {
-                  Click(d, IDC_DUPLICATE_CHECK);
-                  Enter(dialog, VK_F9, HOTKEYF_SHIFT);
-                  Click(d, IDC_DUPLICATE_CHECK);
-                  Enter(dialog, 'T', HOTKEYF_CONTROL | HOTKEYF_ALT);
-                  Click(d, IDC_DUPLICATE_CHECK);
-                  Click(d, IDCANCEL);
-              }),
+    EXPECT_EQ(RunModal(dialog,
+                       [&](HWND d) {
+                           Click(d, IDC_DUPLICATE_CHECK);
+                           Enter(dialog, VK_F9, HOTKEYF_SHIFT);
+                           Click(d, IDC_DUPLICATE_CHECK);
+                           Enter(dialog, 'T', HOTKEYF_CONTROL | HOTKEYF_ALT);
+                           Click(d, IDC_DUPLICATE_CHECK);
+                           Click(d, IDCANCEL);
+                       }),
               IDCANCEL);
     ASSERT_EQ(boxes.boxes().size(), 3u);
     EXPECT_EQ(boxes.boxes()[0].text, L"現在の設定です。");
@@ -337,12 +349,19 @@ TEST(HotKeyField, HookIsGoneAfterEveryWayOutOfTheDialog) {
     const Way ways[] = {
         {"OK", [](HWND d) { Click(d, IDOK); }, IDOK},
         {"Cancel", [](HWND d) { Click(d, IDCANCEL); }, IDCANCEL},
-        {"Esc", [](HWND d) {
+        {"Esc",
+         [](HWND d) {
              ::SetFocus(::GetDlgItem(d, IDC_OPACITY));
              Tap(VK_ESCAPE);
              PumpFor(50);
-         }, IDCANCEL},
-        {"close box", [](HWND d) { ::PostMessageW(d, WM_CLOSE, 0, 0); PumpFor(50); }, IDCANCEL},
+         },
+         IDCANCEL},
+        {"close box",
+         [](HWND d) {
+             ::PostMessageW(d, WM_CLOSE, 0, 0);
+             PumpFor(50);
+         },
+         IDCANCEL},
     };
     for (const Way& way : ways) {
         CPropatyDlg dialog;
@@ -412,8 +431,9 @@ TEST_F(PanelSettingsTest, OkTakesTheValuesRegistersTheHotkeyAppliesAndSaves) {
     EXPECT_EQ(panel->settings.hotkeyKey, VK_F9);
     EXPECT_EQ(panel->settings.hotkeyModifiers, MOD_CONTROL | MOD_ALT);
     EXPECT_EQ(panel->overlay.style.lineColor, RGB(0, 0, 255));
-    EXPECT_EQ(File(), "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
-                      "TRANSPARENT=55\r\nLINEKIND=0\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\n");
+    EXPECT_EQ(File(),
+              "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
+              "TRANSPARENT=55\r\nLINEKIND=0\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\n");
     PlainWindow other(L"other", RECT{0, 0, 10, 10});
     EXPECT_FALSE(::RegisterHotKey(other.hwnd(), 1, MOD_CONTROL | MOD_ALT, VK_F9)) << "the panel holds it now";
 

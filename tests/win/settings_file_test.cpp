@@ -63,7 +63,7 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
     TrailSettings s;
-    s.drawMode = 7;         // out of range: kept as it is
+    s.drawMode = 7;  // out of range: kept as it is
     s.opacityPercent = -10;
     s.lineKind = -1;
     settings::SaveSettings(s, path, 1);
@@ -83,8 +83,9 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
 TEST(SettingsFile, OtherSectionsAndKeysStayByteForByte) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
-    WriteBytes(path, "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nlinecolor = 4\r\n"
-                     "\r\n[LAST]\r\nx=\xff\xfe bytes");
+    WriteBytes(path,
+               "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nlinecolor = 4\r\n"
+               "\r\n[LAST]\r\nx=\xff\xfe bytes");
     TrailSettings s;
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.lineColorIndex, 4);

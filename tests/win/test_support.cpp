@@ -111,9 +111,9 @@ std::vector<TemplateItem> DialogTemplateItems(UINT templateId) {
 
 static MessageBoxRecorder* activeRecorder = nullptr;
 
-MessageBoxRecorder::MessageBoxRecorder() {
+// The hook only fires once a box activates, by which time the recorder is in place.
+MessageBoxRecorder::MessageBoxRecorder() : hook_(::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId())) {
     activeRecorder = this;
-    hook_ = ::SetWindowsHookExW(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
 }
 
 MessageBoxRecorder::~MessageBoxRecorder() {
