@@ -73,7 +73,7 @@ private:
 inline Pen MakeRoundPen(int width, COLORREF color) noexcept {
     // PS_SOLID, PS_ENDCAP_ROUND and PS_JOIN_ROUND are all zero: the style is 0x00010000.
     constexpr DWORD kStyle = PS_GEOMETRIC;
-    static_assert(kStyle == 0x00010000 && PS_SOLID == 0 && PS_ENDCAP_ROUND == 0 && PS_JOIN_ROUND == 0);
+    static_assert(kStyle == 0x00010000);
     const LOGBRUSH brush{BS_SOLID, color, 0};
     return Pen(::ExtCreatePen(kStyle, static_cast<DWORD>(width), &brush, 0, nullptr));
 }
