@@ -28,6 +28,8 @@ add_library(vireon_win STATIC
   src/win/back_buffer.cpp
   src/win/dialog.cpp
   src/win/message_box.cpp
+  src/win/gdiplus_flat.cpp
+  src/win/system_library.cpp
   src/trail/trail_renderer.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
@@ -42,13 +44,20 @@ add_library(vireon_win STATIC
   src/ui/about_dlg.cpp
 )
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
-target_link_libraries(vireon_win PUBLIC vireon_pure
-  gdiplus comctl32 version shell32 gdi32 user32)
+# Only KnownDLLs and comctl32 (which the manifest redirects) are imported;
+# gdiplus, version and dwmapi are loaded from System32 at run time.
+target_link_libraries(vireon_win PUBLIC vireon_pure comctl32 shell32 gdi32 user32)
 
 # The program itself.
 add_executable(Vireon WIN32 src/app/main.cpp)
 vireon_add_resources(Vireon)
 target_link_libraries(Vireon PRIVATE vireon_win)
+if(MSVC)
+  # The exe's own static imports resolved from System32 only, from Windows 10
+  # 1607 on ("/DEPENDENTLOADFLAG", Microsoft Docs). GNU ld 2.40 cannot set the
+  # load configuration's field; there every import is a KnownDLL or comctl32.
+  target_link_options(Vireon PRIVATE /DEPENDENTLOADFLAG:0x800)
+endif()
 if(MINGW)
   # Stripped, and without the link time in the header, so a commit always builds the same bytes.
   target_link_options(Vireon PRIVATE -municode -s -Wl,--no-insert-timestamp)
@@ -70,7 +79,8 @@ if(VIREON_BUILD_TESTS)
     tests/win/robustness_test.cpp
   )
   vireon_add_resources(win_tests)
-  target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest)
+  target_include_directories(win_tests PRIVATE tests/support)
+  target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest version)
   add_test(NAME win_tests COMMAND win_tests)
 
   # The in-process soak: long, so a test of its own.
@@ -97,13 +107,24 @@ if(VIREON_BUILD_TESTS)
   endforeach()
 endif()
 
+# DLLs of the names the program uses, to be planted beside a copy of it.
+if(VIREON_BUILD_TESTS)
+  foreach(name version gdiplus)
+    add_library(planted_${name} MODULE tests/e2e/planted/planted_main.cpp tests/e2e/planted/planted_${name}.cpp)
+    set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
+      LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+    add_dependencies(win_tests planted_${name})
+  endforeach()
+endif()
+
 # End to end: the shipped exe on the test display, driven by xdotool.
 if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
   find_package(Python3 COMPONENTS Interpreter)
   if(Python3_Interpreter_FOUND)
     add_test(NAME e2e COMMAND ${Python3_EXECUTABLE} -m unittest -v test_e2e
              WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
-    set_tests_properties(e2e PROPERTIES ENVIRONMENT "VIREON_EXE=$<TARGET_FILE:Vireon>" TIMEOUT 600)
+    set_tests_properties(e2e PROPERTIES TIMEOUT 600 ENVIRONMENT
+      "VIREON_EXE=$<TARGET_FILE:Vireon>;VIREON_PLANTED=${CMAKE_BINARY_DIR}/planted")
   endif()
 endif()
 

@@ -48,7 +48,10 @@ void CMonitorWin::UpdateTrail(int x, int y) {
         trail::DrawCurve(backBuffer, fittedPoints, style);
     newestDrawnPos = trail::DrawPoints(backBuffer, fittedPoints, style);
     PlaceWindow();
+    // Painted at once, not at the next WM_PAINT: a compositor frame between
+    // the move and the repaint would show the old trail at the new place.
     ::InvalidateRect(hwnd(), nullptr, TRUE);
+    ::UpdateWindow(hwnd());
 }
 
 void CMonitorWin::PlaceWindow() {
@@ -66,7 +69,7 @@ void CMonitorWin::PlaceWindow() {
     const HWND after = (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
     // Never activating: an activated overlay would rise above the companion and
     // take the keyboard from whatever the user works in. The old pixels are not
-    // copied or redrawn: the whole window is invalidated right after the move.
+    // copied or redrawn: the whole window is repainted right after the move.
     ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y, own.right - own.left,
                    own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
 }

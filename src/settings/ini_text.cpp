@@ -5,8 +5,22 @@
 namespace settings {
 namespace {
 
-// White space as the profile functions trim it (^Z, a DOS end of file, counts too).
-bool IsBlank(char16_t c) noexcept {
+// How one implementation of the profile functions reads a line.
+//
+// Windows (measured on Windows by the public test suite
+// IniFileFormatReverseEngineering: SquareBracket_Tests, WhiteSpace_Tests,
+// Semicolon_Tests): a line whose first non-blank character is '[' is a header
+// even without a ']', and its name ends at the FIRST ']'; a line starting with
+// ';' is a comment; blanks are space, tab and vertical tab. How it treats a
+// lone CR was not measured; it is taken to end a line as it does for Wine.
+//
+// Wine 8 (dlls/kernel32/profile.c, PROFILE_Load): a header needs a ']' and its
+// name ends at the LAST one; a '[' line without one is read as a key; ';' is
+// not special; blanks are the C white space, CR and ^Z (a DOS end of file).
+enum class Reader { Windows, Wine };
+
+bool IsBlank(Reader reader, char16_t c) noexcept {
+    if (reader == Reader::Windows) return c == u' ' || c == u'\t' || c == u'\v';
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == 0x1A;
 }
 
@@ -19,9 +33,9 @@ bool SameName(std::u16string_view a, std::u16string_view b) noexcept {
     return true;
 }
 
-std::u16string_view Trim(std::u16string_view s) noexcept {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+std::u16string_view Trim(Reader reader, std::u16string_view s) noexcept {
+    while (!s.empty() && IsBlank(reader, s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(reader, s.back())) s.remove_suffix(1);
     return s;
 }
 
@@ -46,20 +60,28 @@ std::vector<Line> SplitLines(std::u16string_view text) {
     return lines;
 }
 
-// The section name of a header line ("[name]", the last bracket closing it), or none.
-bool SectionName(std::u16string_view line, std::u16string_view& name) {
-    line = Trim(line);
+// The section name of a header line, or none.
+bool SectionName(Reader reader, std::u16string_view line, std::u16string_view& name) {
+    line = Trim(reader, line);
     if (line.empty() || line.front() != u'[') return false;
-    const size_t close = line.rfind(u']');
-    if (close == std::u16string_view::npos) return false;
-    name = Trim(line.substr(1, close - 1));
+    line.remove_prefix(1);
+    const size_t close = reader == Reader::Windows ? line.find(u']') : line.rfind(u']');
+    if (close == std::u16string_view::npos) {
+        if (reader == Reader::Wine) return false;
+    } else {
+        line = line.substr(0, close);
+    }
+    name = Trim(reader, line);
     return true;
 }
 
-// The key of a line: the text before '=', or the whole line when there is none.
-std::u16string_view KeyName(std::u16string_view line) {
+// The key of a line: the text before '=', or the whole line when there is
+// none; nothing for a line Windows takes as a comment.
+std::u16string_view KeyName(Reader reader, std::u16string_view line) {
+    line = Trim(reader, line);
+    if (reader == Reader::Windows && !line.empty() && line.front() == u';') return {};
     const size_t equals = line.find(u'=');
-    return Trim(equals == std::u16string_view::npos ? line : line.substr(0, equals));
+    return Trim(reader, equals == std::u16string_view::npos ? line : line.substr(0, equals));
 }
 
 // The first line break after a line: CR LF, LF or CR alone; none at the end of the text.
@@ -89,20 +111,16 @@ ProfileText DecodeProfile(std::string_view bytes, LeadBytePredicate isLeadByte) 
         return text;
     }
     if (bytes.size() >= 2 && (byte(0) == 0xFE && byte(1) == 0xFF)) {
-        text.encoding = ProfileText::Encoding::Utf16Be;
+        text.encoding = ProfileText::Encoding::Utf16Le;  // written back in the order Windows reads
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
             text.units.push_back(static_cast<char16_t>((byte(i) << 8) | byte(i + 1)));
         if (bytes.size() % 2) text.oddByte.assign(1, bytes.back());
         return text;
     }
-    size_t start = 0;
-    if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
-        text.encoding = ProfileText::Encoding::Utf8Bom;
-        start = 3;
-    }
+    // The UTF-8 mark goes; what follows is read as ANSI, as Windows reads it.
+    const size_t start = (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) ? 3 : 0;
     for (size_t i = start; i < bytes.size(); ++i) {
-        if (isLeadByte && text.encoding == ProfileText::Encoding::Bytes && i + 1 < bytes.size() &&
-            isLeadByte(byte(i))) {
+        if (isLeadByte && i + 1 < bytes.size() && isLeadByte(byte(i))) {
             text.units.push_back(static_cast<char16_t>((byte(i) << 8) | byte(i + 1)));
             ++i;
         } else {
@@ -115,19 +133,11 @@ ProfileText DecodeProfile(std::string_view bytes, LeadBytePredicate isLeadByte) 
 std::string EncodeProfile(const ProfileText& text) {
     std::string bytes;
     const auto put = [&bytes](unsigned value) { bytes.push_back(static_cast<char>(value & 0xFF)); };
-    switch (text.encoding) {
-    case ProfileText::Encoding::Utf16Le:
+    if (text.encoding == ProfileText::Encoding::Utf16Le) {
         bytes.reserve(2 + 2 * text.units.size() + text.oddByte.size());
         put(0xFF), put(0xFE);
         for (const char16_t u : text.units) put(u), put(u >> 8);
         return bytes + text.oddByte;
-    case ProfileText::Encoding::Utf16Be:
-        bytes.reserve(2 + 2 * text.units.size() + text.oddByte.size());
-        put(0xFE), put(0xFF);
-        for (const char16_t u : text.units) put(u >> 8), put(u);
-        return bytes + text.oddByte;
-    case ProfileText::Encoding::Utf8Bom: put(0xEF), put(0xBB), put(0xBF); break;
-    case ProfileText::Encoding::Bytes: break;
     }
     for (const char16_t u : text.units) {
         if (u > 0xFF) put(u >> 8);  // a double-byte character
@@ -136,52 +146,58 @@ std::string EncodeProfile(const ProfileText& text) {
     return bytes;
 }
 
-void SetProfileValues(std::u16string& text, std::u16string_view section, std::span<const KeyValue> values) {
-    for (const KeyValue& kv : values) {
-        const std::vector<Line> lines = SplitLines(text);
-        const std::u16string ending = LineEndingOf(text, lines);
-        const std::u16string_view view(text);
+namespace {
 
-        // The first section of that name, and its lines.
-        size_t first = lines.size();
-        for (size_t i = 0; i < lines.size(); ++i) {
-            std::u16string_view name;
-            if (SectionName(view.substr(lines[i].begin, lines[i].end - lines[i].begin), name) &&
-                SameName(name, section)) {
-                first = i;
-                break;
-            }
-        }
-        if (first == lines.size()) {
-            if (!text.empty() && text.back() != u'\n' && text.back() != u'\r') text += ending;
-            text.append(u"[").append(section).append(u"]").append(ending).append(KeyLine(kv)).append(ending);
-            continue;
-        }
+// Sets one key for one reader: its first section of that name, its first line of the key.
+void SetValueFor(Reader reader, std::u16string& text, std::u16string_view section, const KeyValue& kv) {
+    const std::vector<Line> lines = SplitLines(text);
+    const std::u16string ending = LineEndingOf(text, lines);
+    const std::u16string_view view(text);
+    const auto lineText = [&view](const Line& line) { return view.substr(line.begin, line.end - line.begin); };
 
-        size_t lastContent = first;
-        bool replaced = false;
-        for (size_t i = first + 1; i < lines.size(); ++i) {
-            const std::u16string_view line = view.substr(lines[i].begin, lines[i].end - lines[i].begin);
-            std::u16string_view name;
-            if (SectionName(line, name)) break;
-            if (Trim(line).empty()) continue;
-            lastContent = i;
-            if (SameName(KeyName(line), kv.first)) {
-                text.replace(lines[i].begin, lines[i].end - lines[i].begin, KeyLine(kv));
-                replaced = true;
-                break;
-            }
-        }
-        if (replaced) continue;
-
-        // Right after the section's last line and its own line break, before any blank lines.
-        const Line& after = lines[lastContent];
-        if (const size_t length = BreakLength(view, after)) {
-            text.insert(after.end + length, KeyLine(kv) + ending);
-        } else {
-            text.insert(after.end, ending + KeyLine(kv));
+    size_t first = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::u16string_view name;
+        if (SectionName(reader, lineText(lines[i]), name) && SameName(name, section)) {
+            first = i;
+            break;
         }
     }
+    if (first == lines.size()) {
+        if (!text.empty() && text.back() != u'\n' && text.back() != u'\r') text += ending;
+        text.append(u"[").append(section).append(u"]").append(ending).append(KeyLine(kv)).append(ending);
+        return;
+    }
+
+    size_t lastContent = first;
+    for (size_t i = first + 1; i < lines.size(); ++i) {
+        const std::u16string_view line = lineText(lines[i]);
+        std::u16string_view name;
+        if (SectionName(reader, line, name)) break;
+        if (Trim(reader, line).empty()) continue;
+        lastContent = i;
+        if (SameName(KeyName(reader, line), kv.first)) {
+            text.replace(lines[i].begin, lines[i].end - lines[i].begin, KeyLine(kv));
+            return;
+        }
+    }
+
+    // Right after the section's last line and its own line break, before any blank lines.
+    const Line& after = lines[lastContent];
+    if (const size_t length = BreakLength(view, after)) {
+        text.insert(after.end + length, KeyLine(kv) + ending);
+    } else {
+        text.insert(after.end, ending + KeyLine(kv));
+    }
+}
+
+}  // namespace
+
+void SetProfileValues(std::u16string& text, std::u16string_view section, std::span<const KeyValue> values) {
+    // Windows first: a line either pass writes is "KEY=value", which both read
+    // alike, so the second pass never moves what the first one set.
+    for (const Reader reader : {Reader::Windows, Reader::Wine})
+        for (const KeyValue& kv : values) SetValueFor(reader, text, section, kv);
 }
 
 }  // namespace settings

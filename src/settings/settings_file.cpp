@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 #include "overlay/monitor_win.h"
 #include "settings/ini_text.h"
@@ -23,35 +24,77 @@ void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWri
 
 namespace {
 
-std::string ReadWholeFile(const std::wstring& path) {
-    std::string bytes;
+// The whole file; an empty text when there is no file yet. Nothing when the
+// file exists but cannot be read to its end: it is then not ours to replace.
+std::optional<std::string> ReadExistingText(const std::wstring& path, DWORD& error) {
     const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
+    if (file == INVALID_HANDLE_VALUE) {
+        error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return std::string();
+        return std::nullopt;
+    }
+    std::string bytes;
     char chunk[4096];
     DWORD got = 0;
-    while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+    BOOL ok = TRUE;
+    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) bytes.append(chunk, got);
+    error = ok ? ERROR_SUCCESS : ::GetLastError();
     ::CloseHandle(file);
+    if (!ok) return std::nullopt;
     return bytes;
 }
 
-// Writes beside the file and then replaces it, so that a failure half way
-// never leaves a damaged settings file behind.
-bool ReplaceFile(const std::wstring& path, const std::string& bytes) {
+// Where the text really lives: a symbolic link stays a link to a file with the new text.
+std::wstring FinalPath(const std::wstring& path) {
+    const HANDLE file = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    std::wstring target(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    if (length >= target.size()) {
+        target.resize(length);
+        length = ::GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()), 0);
+    }
+    ::CloseHandle(file);
+    if (length == 0 || length >= target.size()) return path;
+    target.resize(length);
+    return target;
+}
+
+// Writes beside the file and then puts the new text in its place, so that a
+// failure half way never leaves a damaged settings file behind. An existing
+// file is replaced with ReplaceFileW, which keeps what the user gave it
+// (attributes, security descriptor, creation time: "ReplaceFileW function",
+// Microsoft Docs); a new one is moved into place. 0 on success, else the error.
+DWORD WriteReplacing(const std::wstring& requested, const std::string& bytes, DWORD attributes) {
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    const std::wstring path = exists ? FinalPath(requested) : requested;
     const std::wstring temporary = path + L".new";
     const HANDLE file =
         ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return ::GetLastError();
     DWORD written = 0;
     const bool complete = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                           written == bytes.size() && ::FlushFileBuffers(file);
+    DWORD error = complete ? ERROR_SUCCESS : ::GetLastError();
     ::CloseHandle(file);
-    if (!complete ||
-        !::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileW(temporary.c_str());
-        return false;
+    // Wine's ReplaceFileW does not carry the attributes over; they are the user's, so they go on the new text.
+    if (complete && exists) ::SetFileAttributesW(temporary.c_str(), attributes);
+    if (complete) {
+        const bool placed = exists ? ::ReplaceFileW(path.c_str(), temporary.c_str(), nullptr,
+                                                    REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                   : ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+        if (placed) return ERROR_SUCCESS;
+        error = ::GetLastError();
     }
-    return true;
+    ::DeleteFileW(temporary.c_str());
+    return error == ERROR_SUCCESS ? ERROR_WRITE_FAULT : error;
+}
+
+void ReportNotSaved(const char* why, DWORD error) {
+    std::printf("SaveSettings() %s Error=%lu\n", why, static_cast<unsigned long>(error));
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -62,6 +105,12 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return;
+
+    // Without all of the old text the other lines could not be kept: the values
+    // stay in memory and the file stays as it is.
+    DWORD error = ERROR_SUCCESS;
+    const std::optional<std::string> old = ReadExistingText(path, error);
+    if (!old) return ReportNotSaved("cannot read the file:", error);
 
     // Every key and value is ASCII, so each wide character carries over as it is.
     const auto ascii = [](std::string_view text) { return std::u16string(text.begin(), text.end()); };
@@ -76,10 +125,10 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
         texts[i] = ascii(text);
         values[i] = {names[i], texts[i]};
     }
-    ProfileText file =
-        DecodeProfile(ReadWholeFile(path), [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
+    ProfileText file = DecodeProfile(*old, [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
     SetProfileValues(file.units, wide(kSection), values);
-    ReplaceFile(path, EncodeProfile(file));
+    if (const DWORD failed = WriteReplacing(path, EncodeProfile(file), attributes))
+        ReportNotSaved("cannot write the file:", failed);
 }
 
 void ApplySettings(const TrailSettings& settings, CMonitorWin& overlay) {

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "ui/lodestar_dlg.h"
 #include "ui/version_text.h"
+#include "win/system_library.h"
 
 CAboutDlg::CAboutDlg() : win::Dialog(IDD_ABOUTBOX) {}
 
@@ -49,6 +50,26 @@ struct HeapDeleter {
     void operator()(void* block) const noexcept { ::HeapFree(::GetProcessHeap(), 0, block); }
 };
 
+// version.dll is no KnownDLL, so it is bound from System32 on first use
+// rather than imported (see win/system_library.h).
+struct VersionEntries {
+    DWORD(WINAPI* infoSize)(LPCWSTR, LPDWORD);
+    BOOL(WINAPI* info)(LPCWSTR, DWORD, DWORD, LPVOID);
+    BOOL(WINAPI* query)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+};
+
+const VersionEntries* BindVersion() noexcept {
+    static const VersionEntries* const bound = []() -> const VersionEntries* {
+        static VersionEntries entries{};
+        const HMODULE library = win::LoadSystemLibrary(L"version.dll");
+        entries.infoSize = win::SystemEntry<decltype(entries.infoSize)>(library, "GetFileVersionInfoSizeW");
+        entries.info = win::SystemEntry<decltype(entries.info)>(library, "GetFileVersionInfoW");
+        entries.query = win::SystemEntry<decltype(entries.query)>(library, "VerQueryValueW");
+        return entries.infoSize && entries.info && entries.query ? &entries : nullptr;
+    }();
+    return bound;
+}
+
 }  // namespace
 
 const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
@@ -61,17 +82,20 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
         ::GetModuleFileNameW(nullptr, cache.modulePath, static_cast<DWORD>(std::size(cache.modulePath)));
     }
 
+    // Without the library there is no version block to read.
+    const VersionEntries* version = BindVersion();
+    if (!version) return cache.versionText;
     DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(cache.modulePath, &handle);
+    const DWORD size = version->infoSize(cache.modulePath, &handle);
     if (size == 0) return cache.versionText;
     const std::unique_ptr<void, HeapDeleter> block(::HeapAlloc(::GetProcessHeap(), 0, size + 1));
     if (!block) return cache.versionText;
-    if (!::GetFileVersionInfoW(cache.modulePath, 0, size, block.get())) return cache.versionText;
+    if (!version->info(cache.modulePath, 0, size, block.get())) return cache.versionText;
 
     wchar_t subBlock[50] = L"\\VarFileInfo\\Translation";
     const WORD* translation = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length) ||
+    if (!version->query(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length) ||
         !translation || length < 2 * sizeof(WORD))
         return cache.versionText;
 
@@ -80,7 +104,7 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     std::swprintf(subBlock, std::size(subBlock), L"\\StringFileInfo\\%ls\\%ls", key, L"ProductVersion");
     const wchar_t* value = nullptr;
     // A translation without a product version is as good as no version block.
-    if (!::VerQueryValueW(block.get(), subBlock, reinterpret_cast<void**>(const_cast<wchar_t**>(&value)), &length) ||
+    if (!version->query(block.get(), subBlock, reinterpret_cast<void**>(const_cast<wchar_t**>(&value)), &length) ||
         !value)
         return cache.versionText;
 

@@ -5,6 +5,7 @@
 #include "app/process_modes.h"
 #include "resource.h"
 #include "settings/settings_file.h"
+#include "ui/hotkey_entry.h"
 #include "ui/propaty_dlg.h"
 #include "win/message_box.h"
 
@@ -35,8 +36,8 @@ BOOL CControlDlg::OnInitDialog() {
 }
 
 void CControlDlg::RegisterTrailHotkey(const wchar_t* failureMessage) {
-    if (::RegisterHotKey(hwnd(), kHotkeyId, static_cast<UINT>(settings.hotkeyModifiers),
-                         static_cast<UINT>(settings.hotkeyKey)))
+    if (registerHotKey(hwnd(), kHotkeyId, hotkey::RegistrationModifiers(settings.hotkeyModifiers),
+                       static_cast<UINT>(settings.hotkeyKey)))
         return;
     std::printf("RegisterHotKey() Error=%d\n", static_cast<int>(::GetLastError()));
     std::fflush(stdout);
@@ -65,7 +66,25 @@ void CControlDlg::OnBnClickedOnOff() {
     }
     ::SetWindowTextW(Item(IDC_ONOFF), L"OFF");
     const HWND mainWindow = ::GetAncestor(hwnd(), GA_ROOT);
-    if (!::IsIconic(mainWindow)) ::ShowWindow(mainWindow, SW_SHOWMINIMIZED);
+    if (::IsIconic(mainWindow)) return;
+    // SW_SHOWMINIMIZED would activate the window it minimises and keep the
+    // keyboard from the user ("ShowWindow function", Microsoft Docs). After the
+    // hotkey the user's window is active and stays so. After a click we are,
+    // and the window the user came from, the next one down, gets it back:
+    // Windows' SW_MINIMIZE would do that itself, Wine's leaves us active.
+    const HWND handBack = ::GetForegroundWindow() == mainWindow ? NextWindowDown(mainWindow) : nullptr;
+    ::ShowWindow(mainWindow, SW_SHOWMINNOACTIVE);
+    if (handBack) ::SetForegroundWindow(handBack);
+}
+
+HWND NextWindowDown(HWND window) noexcept {
+    for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next; next = ::GetWindow(next, GW_HWNDNEXT)) {
+        const LONG_PTR exStyle = ::GetWindowLongPtrW(next, GWL_EXSTYLE);
+        if (::IsWindowVisible(next) && !::IsIconic(next) && ::IsWindowEnabled(next) &&
+            !(exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) && ::GetAncestor(next, GA_ROOTOWNER) != window)
+            return next;
+    }
+    return nullptr;
 }
 
 void CControlDlg::OnBnClickedSettings() {
@@ -106,8 +125,12 @@ void CControlDlg::OnBnClickedSettings() {
 
 void CControlDlg::OnTimer(UINT_PTR id) {
     if (id != kTimerId) return;
+    // The position cannot be read while the workstation is locked, on the
+    // secure desktop or in a disconnected session ("GetCursorPos function",
+    // Microsoft Docs); such a tick is skipped, or the trail would run from the
+    // screen's corner after unlocking.
     POINT pointer{};
-    ::GetCursorPos(&pointer);
+    if (!readPointer(&pointer)) return;
     overlay.UpdateTrail(pointer.x, pointer.y);
 }
 

@@ -29,6 +29,10 @@ public:
     settings::TrailSettings settings;
     std::wstring settingsPath;
     BOOL toggleOn = 0;
+    // Where the timer reads the pointer and how hotkey 103 is registered;
+    // tests put their own here.
+    BOOL(WINAPI* readPointer)(LPPOINT) = ::GetCursorPos;
+    BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;
 
 protected:
     std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -44,3 +48,7 @@ private:
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(const wchar_t* failureMessage);
 };
+
+// The top-level window below `window` in Z order that the user could be working
+// in: visible, not minimised, enabled, activatable and not one of ours.
+HWND NextWindowDown(HWND window) noexcept;

@@ -1,5 +1,7 @@
 #include "ui/glass.h"
 
+#include "win/system_library.h"
+
 namespace {
 
 struct OsVersionCache {
@@ -28,9 +30,8 @@ using ExtendFrameFn = HRESULT(WINAPI*)(HWND, const GlassMargins*);
 // version 6 do not have it.
 template <class Fn>
 Fn DwmEntry(const char* name) {
-    static HMODULE dwmapi = ::LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!dwmapi) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dwmapi, name)));
+    static const HMODULE dwmapi = win::LoadSystemLibrary(L"dwmapi.dll");
+    return win::SystemEntry<Fn>(dwmapi, name);
 }
 
 }  // namespace

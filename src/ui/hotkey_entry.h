@@ -16,6 +16,15 @@ inline constexpr std::uint16_t kFlagShift = 0x01, kFlagControl = 0x02, kFlagAlt 
                                kFlagWin = 0x10;
 // System encoding (MOD_*), as stored in the settings and passed to RegisterHotKey.
 inline constexpr std::uint16_t kModAlt = 0x0001, kModControl = 0x0002, kModShift = 0x0004, kModWin = 0x0008;
+inline constexpr std::uint32_t kModNoRepeat = 0x4000;
+
+// The modifiers to register a stored hotkey with: held down, a combination
+// toggles once and not with every auto-repeat (MOD_NOREPEAT, from Windows 7
+// on: "RegisterHotKey function", Microsoft Docs). What is stored never
+// carries the bit.
+constexpr std::uint32_t RegistrationModifiers(std::int32_t stored) noexcept {
+    return static_cast<std::uint32_t>(stored) | kModNoRepeat;
+}
 
 // Virtual-key codes the entry logic and the caller need.
 inline constexpr std::uint16_t kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <bitset>
+
 #include "win/gdi.h"
 
 namespace {
@@ -10,11 +12,17 @@ namespace {
 // which is also the thread the system calls the hook on.
 HHOOK hookHandle = nullptr;
 HWND targetWindow = nullptr;
+// The keys whose press this hook swallowed. Only their releases are swallowed
+// too: the release of a key that went down before the hook (the Shift of
+// Shift+Tab into the field, a modifier held while clicking into it) must reach
+// the system, or the key stays down in its key state.
+std::bitset<256> swallowedPresses;
 
 constexpr UINT_PTR kSubclassId = 1;
 
 void RemoveHook() noexcept {
     ::UnhookWindowsHookEx(hookHandle);
+    swallowedPresses.reset();
     hookHandle = nullptr;
     targetWindow = nullptr;
 }
@@ -31,6 +39,13 @@ LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
         // WM_SYSKEY* fold onto WM_KEY*: 0x500 for a press, 0x501 for a release.
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         ::PostMessageW(targetWindow, static_cast<UINT>((wParam & 0xFFFB) + WM_USER), key->vkCode, 0);
+        const size_t vk = key->vkCode & 0xFF;
+        if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
+            swallowedPresses.set(vk);
+            return 1;
+        }
+        if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+        swallowedPresses.reset(vk);
         return 1;
     }
     default: return ::CallNextHookEx(hookHandle, code, wParam, lParam);
@@ -83,6 +98,12 @@ LRESULT CHotKeyExCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return result;
     }
     case WM_PAINT: OnPaint(); return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        // A release the hook let through has already been posted to the field;
+        // the control's own handling (an Alt release opening the menu) must not follow.
+        if (HookInstalled()) return 0;
+        return ::DefSubclassProc(hwnd_, message, wParam, lParam);
     case hotkey::kMsgKeyPressed:
     case hotkey::kMsgKeyReleased:
         entry.OnKeyEvent(message == hotkey::kMsgKeyPressed, static_cast<std::uint16_t>(wParam));

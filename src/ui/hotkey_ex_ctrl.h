@@ -45,5 +45,6 @@ private:
 std::wstring GetKeyNameString(UINT virtualKey, bool extended);
 
 // The low-level keyboard hook: posts every key press and release to the field
-// that has the focus and swallows it. Nothing else happens here.
+// that has the focus and swallows the presses and their releases. Nothing else
+// happens here.
 LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -42,7 +42,8 @@ std::int32_t CPropatyDlg::EnteredModifiers() const noexcept {
 }
 
 bool CPropatyDlg::TestHotKey(std::int32_t modifiers, std::int32_t key) const {
-    const bool free = ::RegisterHotKey(hwnd(), kTestHotkeyId, static_cast<UINT>(modifiers), static_cast<UINT>(key));
+    const bool free =
+        registerHotKey(hwnd(), kTestHotkeyId, hotkey::RegistrationModifiers(modifiers), static_cast<UINT>(key));
     ::UnregisterHotKey(hwnd(), kTestHotkeyId);
     return free;
 }

@@ -26,6 +26,8 @@ public:
     std::int32_t lineKind = 0;
     std::int32_t hotkeyEnabled = 0;
     CHotKeyExCtrl hotKeyCtrl;
+    // How the test registration 102 is made; tests put their own here.
+    BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;
 
 protected:
     void DoDataExchange(win::DataExchange& dx) override;

@@ -1,5 +1,6 @@
 // The handful of GDI+ flat-API entry points the program uses, declared here so
-// that the C++ wrapper headers (and their macro clashes) stay out of the build.
+// that the C++ wrapper headers (and their macro clashes) stay out of the build,
+// and loaded at run time so that no gdiplus.dll beside the exe is ever loaded.
 #pragma once
 
 #include <windows.h>
@@ -25,15 +26,17 @@ struct StartupInput {
     BOOL SuppressExternalCodecs = FALSE;
 };
 
-extern "C" {
-GpStatus WINAPI GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output);
-void WINAPI GdiplusShutdown(ULONG_PTR token);
-GpStatus WINAPI GdipCreateFromHDC(HDC hdc, GpGraphics** graphics);
-GpStatus WINAPI GdipDeleteGraphics(GpGraphics* graphics);
-GpStatus WINAPI GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen);
-GpStatus WINAPI GdipDeletePen(GpPen* pen);
-GpStatus WINAPI GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count);
-}
+// The entry points, bound from System32's gdiplus.dll on first use. A library
+// or entry point that cannot be had makes each call fail with GenericError
+// (and GdiplusShutdown do nothing), as if GDI+ had not started.
+inline constexpr GpStatus kGenericError = 1;
+GpStatus GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output) noexcept;
+void GdiplusShutdown(ULONG_PTR token) noexcept;
+GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** graphics) noexcept;
+GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept;
+GpStatus GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen) noexcept;
+GpStatus GdipDeletePen(GpPen* pen) noexcept;
+GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept;
 
 struct GraphicsDeleter {
     void operator()(GpGraphics* g) const noexcept { GdipDeleteGraphics(g); }

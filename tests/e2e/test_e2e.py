@@ -10,8 +10,17 @@ import time
 import unittest
 
 import vireon_driver as d
+from pe_image import PeImage
 
 EXE = os.environ.get("VIREON_EXE", os.path.join(d.ROOT, "build", "windows", "Vireon.exe"))
+
+PLANTED = os.environ.get("VIREON_PLANTED", os.path.join(d.ROOT, "build", "windows", "planted"))
+
+# DLLs Windows always loads from System32 (its KnownDLLs), and comctl32, which
+# the manifest redirects to the side-by-side store.
+KNOWN_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "msvcrt.dll", "advapi32.dll", "ole32.dll",
+              "oleaut32.dll", "shlwapi.dll", "comdlg32.dll", "imm32.dll", "psapi.dll", "rpcrt4.dll", "ws2_32.dll",
+              "setupapi.dll", "sechost.dll", "combase.dll", "ucrtbase.dll", "normaliz.dll", "nsi.dll"}
 
 HOTKEY_INI = "[SYSTEM]\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\n"
 
@@ -22,6 +31,14 @@ def console_text(raw):
     text = re.sub(r"\x1b\[(\d*)C", lambda m: " " * int(m.group(1) or 1), text)
     text = re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", text)
     return text.replace("\r", "")
+
+
+class ShippedExe(unittest.TestCase):
+    def test_imports_only_what_windows_takes_from_system32(self):
+        image = PeImage(EXE)
+        imported = {name.lower() for name in image.imports()}
+        self.assertIn("comctl32.dll", imported)
+        self.assertEqual(imported - KNOWN_DLLS - {"comctl32.dll"}, set(), "a DLL beside the exe could stand in")
 
 
 @unittest.skipUnless(os.environ.get("DISPLAY"), "needs the test display")
@@ -171,16 +188,30 @@ class EndToEnd(unittest.TestCase):
     def test_system_menu_opens_the_about_box(self):
         with d.Vireon(EXE) as v:
             v.panel_buttons()
-            main_width = v.main_window()[3]
-            d.key("alt+space")
-            time.sleep(0.4)
-            d.key("Up")  # our entry is the menu's last
-            d.key("Return")
-            about = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon" and w[3] != main_width), None), 5)
-            self.assertIsNotNone(about, "the About box opened")
-            d.key("Return")
-            self.assertTrue(d.wait_for(lambda: len([w for w in d.top_windows() if w[0] == "Vireon"]) == 1, 5))
+            self.assertTrue(v.about_box())
+            self.assertEqual(len([w for w in d.top_windows() if w[0] == "Vireon"]), 1, "Enter closed it")
             self.assertTrue(v.running())
+
+    def test_dlls_planted_beside_the_exe_are_not_used(self):
+        with d.Vireon(EXE) as clean:
+            clean.panel_buttons()
+            about = clean.about_box()
+        folder = tempfile.mkdtemp(prefix="vireon-e2e-")
+        for name in ("version.dll", "gdiplus.dll"):
+            shutil.copy(os.path.join(PLANTED, name), folder)
+        # Wine prefers its own DLLs; this makes it search the program's folder first, as Windows does.
+        overrides = os.environ.get("WINEDLLOVERRIDES", "mscoree,mshtml=") + ";version,gdiplus=n,b"
+        with d.Vireon(EXE, folder=folder, env={"WINEDLLOVERRIDES": overrides}) as v:
+            on, _ = v.panel_buttons()
+            # The planted version.dll answers every call with a failure.
+            self.assertTrue(v.about_box() == about, "the About box shows the version as without the planted DLLs")
+            d.click(*on)
+            time.sleep(0.3)
+            self.assert_trail(self.draw_circle(), d.RED)  # the default curve, drawn with GDI+
+            # Wine's own user32 imports version.dll and so loads the planted one
+            # in this mode (Windows' user32 is a KnownDLL without that import);
+            # nothing of Wine's takes gdiplus.dll, so its DllMain is ours to judge.
+            self.assertFalse(os.path.exists(os.path.join(folder, "gdiplus.dll.ran")), "the planted gdiplus.dll ran")
 
     def test_closing_the_main_window_ends_the_process_and_leaves_no_window(self):
         with d.Vireon(EXE) as v:

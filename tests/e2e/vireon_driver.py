@@ -95,7 +95,7 @@ class Screenshot:
 class Vireon:
     """One running Vireon.exe in a folder of its own (so its INI is its own)."""
 
-    def __init__(self, exe, ini=None, args=(), folder=None, cwd=None, program="Vireon.exe"):
+    def __init__(self, exe, ini=None, args=(), folder=None, cwd=None, program="Vireon.exe", env=None):
         self.folder = folder or tempfile.mkdtemp(prefix="vireon-e2e-")
         shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
         if ini is not None:
@@ -103,7 +103,7 @@ class Vireon:
                 f.write(ini)
         self.proc = subprocess.Popen([WINE_RUN, program, *args], cwd=cwd or self.folder,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     stdin=subprocess.DEVNULL)
+                                     stdin=subprocess.DEVNULL, env={**os.environ, **(env or {})})
 
     def main_window(self, timeout=15.0):
         return wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon"), None), timeout)
@@ -134,6 +134,25 @@ class Vireon:
         cx = (left + right) // 2
         height = bottom - top
         return (cx, top + height * 30 // 100), (cx, top + height * 72 // 100)
+
+    def about_box(self):
+        """Opens the About box from the system menu; returns its pixels, and leaves it closed."""
+        main_width = self.main_window()[3]
+        key("alt+space")
+        time.sleep(0.4)
+        key("Up")  # our entry is the menu's last
+        key("Return")
+        about = wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon" and w[3] != main_width), None), 5)
+        if not about:
+            raise AssertionError("the About box did not open")
+        time.sleep(0.3)
+        shot = Screenshot()
+        _, ax, ay, aw, ah = about
+        pixels = b"".join(shot.rgb[((ay + row) * shot.width + ax) * 3:((ay + row) * shot.width + ax + aw) * 3]
+                          for row in range(ah))
+        key("Return")
+        wait_for(lambda: len([w for w in top_windows() if w[0] == "Vireon"]) == 1, 5)
+        return pixels
 
     def ini(self):
         path = os.path.join(self.folder, "Vireon.ini")

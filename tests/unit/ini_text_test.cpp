@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "windows_profile_reader.h"
+
 using settings::DecodeProfile;
 using settings::EncodeProfile;
 using settings::KeyValue;
@@ -41,27 +43,57 @@ TEST(IniText, EditsOnlyTheLinesOfTheKeysItWrites) {
          "[SYSTEM]\r\nDRAWMODE=1\r\nDRAWMODE=6\r\nLINEKIND=0\r\n[ SYSTEM ]\r\nLINEKIND=9\r\n"},
         {"a key line without a value is the key", "[SYSTEM]\nDRAWMODE\nLINEKIND=\n",
          "[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
-        {"a header without its bracket is no section", "[SYSTEM\nDRAWMODE=3\n",
-         "[SYSTEM\nDRAWMODE=3\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"a header without its bracket is a section to Windows only", "[SYSTEM\nDRAWMODE=3\n",
+         "[SYSTEM\nDRAWMODE=1\nLINEKIND=0\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
         {"lone CR endings", "[SYSTEM]\rA=1\r", "[SYSTEM]\rA=1\rDRAWMODE=1\rLINEKIND=0\r"},
-        {"a header runs to its last bracket", "[SYSTEM] junk ] x\nA=1\n",
-         "[SYSTEM] junk ] x\nA=1\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"a header ends at its first bracket for Windows, its last for Wine", "[SYSTEM] junk ] x\nA=1\n",
+         "[SYSTEM] junk ] x\nA=1\nDRAWMODE=1\nLINEKIND=0\n[SYSTEM]\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"a semicolon line is a comment to Windows, a key of another name to Wine", "[SYSTEM]\n;DRAWMODE=5\n",
+         "[SYSTEM]\n;DRAWMODE=5\nDRAWMODE=1\nLINEKIND=0\n"},
+        {"a form feed is blank to Wine only: each reader's first line is set", "[SYSTEM]\n\fDRAWMODE=5\n",
+         "[SYSTEM]\nDRAWMODE=1\nDRAWMODE=1\nLINEKIND=0\n"},
         {"trimmed header name, blank line kept after the keys", "  [ system ]\t\r\n\r\n\r\n[x]",
          "  [ system ]\t\r\nDRAWMODE=1\r\nLINEKIND=0\r\n\r\n\r\n[x]"},
     };
     for (const Case& c : cases) EXPECT_EQ(Set(c.before, {{u"DRAWMODE", u"1"}, {u"LINEKIND", u"0"}}), c.after) << c.name;
 }
 
-TEST(IniText, EncodingsRoundTripByteForByte) {
+TEST(IniText, EncodingsWindowsReadsRoundTripByteForByte) {
     const std::string files[] = {
-        std::string("\xEF\xBB\xBF[SYSTEM]\r\nA=\xE3\x81\x82\r\n"),
         std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12),
-        std::string("\xFE\xFF\0[\0S\0]", 8),
         std::string("\xFF\xFE[\0x", 5),  // odd length
         std::string("bin\0\xff\x80\r\n", 8),
         std::string(),
     };
     for (const std::string& bytes : files) EXPECT_EQ(EncodeProfile(DecodeProfile(bytes)), bytes);
+}
+
+TEST(IniText, MarksWindowsDoesNotReadAreDroppedOrTurned) {
+    // A UTF-8 mark goes and the rest stays as it was; big-endian UTF-16 becomes little-endian.
+    EXPECT_EQ(EncodeProfile(DecodeProfile("\xEF\xBB\xBF[SYSTEM]\r\nA=\xE3\x81\x82\r\n")),
+              "[SYSTEM]\r\nA=\xE3\x81\x82\r\n");
+    EXPECT_EQ(EncodeProfile(DecodeProfile(std::string("\xFE\xFF\0[\0S\0]\x30\x42", 10))),
+              std::string("\xFF\xFE[\0S\0]\0\x42\x30", 10));
+}
+
+TEST(IniText, WindowsReadsBackEveryValueWrittenIntoAwkwardFiles) {
+    const std::string files[] = {
+        "\xEF\xBB\xBF[SYSTEM]\r\nDRAWMODE=5\r\n",  // Notepad's "UTF-8"
+        std::string("\xFE\xFF\0[\0S\0Y\0S\0T\0E\0M\0]\0\n\0L\0I\0N\0E\0K\0I\0N\0D\0=\0\x37", 40),
+        "[SYSTEM] ] x\nLINEKIND=7\n[SYSTEM]\nDRAWMODE=4\n",
+        "[other]\nx=1\n[SYSTEM\nDRAWMODE=3\n[SYSTEM]\nLINEKIND=3\n",
+        "[ system ]\n ; LINEKIND=4\n\vDRAWMODE = 9\n",
+        "[SYSTEM]]\nDRAWMODE=1\n[SYSTEM]\nDRAWMODE=2\n",
+    };
+    for (const std::string& bytes : files) {
+        ProfileText text = DecodeProfile(bytes);
+        const KeyValue values[] = {{u"DRAWMODE", u"1"}, {u"LINEKIND", u"0"}};
+        SetProfileValues(text.units, u"SYSTEM", values);
+        const std::string saved = EncodeProfile(text);
+        for (const KeyValue& kv : values)
+            EXPECT_EQ(testing_support::WindowsProfileValue(saved, u"SYSTEM", kv.first), std::u16string(kv.second))
+                << A(std::u16string(kv.first)) << " in " << bytes;
+    }
 }
 
 TEST(IniText, ADoubleByteCharacterHidesTheBracketOrLineBreakAfterItsLeadByte) {

@@ -2,6 +2,9 @@
 // start-up state, the toggle, the hotkey, and the settings it loads.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
@@ -166,6 +169,85 @@ TEST_F(ControlPanelTest, DestroyingThePanelStopsTheTimerAndTakesTheOverlayWithIt
     EXPECT_FALSE(::IsWindow(overlay));
     EXPECT_EQ(panel->hwnd(), nullptr);
     PumpFor(100);  // a late tick would find no window
+}
+
+// A pointer source that fails on demand, as GetCursorPos does on the lock screen.
+struct FakePointer {
+    static inline bool readable = true;
+    static inline POINT position{};
+    static BOOL WINAPI Read(LPPOINT point) {
+        if (!readable) return FALSE;
+        *point = position;
+        return TRUE;
+    }
+};
+
+TEST_F(ControlPanelTest, ATickWhosePointerReadFailsLeavesTheHistoryAlone) {
+    Start();
+    ::KillTimer(panel->hwnd(), CControlDlg::kTimerId);  // ticks come from the test only
+    panel->readPointer = FakePointer::Read;
+    const auto tick = [&] { ::SendMessageW(panel->hwnd(), WM_TIMER, CControlDlg::kTimerId, 0); };
+    FakePointer::readable = true;
+    FakePointer::position = {600, 500};
+    panel->overlay.trailOn = 1;
+    tick();
+    const trail::TrailHistory before = panel->overlay.history;
+
+    FakePointer::readable = false;  // locked
+    for (int i = 0; i < 5; ++i) tick();
+    EXPECT_EQ(panel->overlay.history, before);
+
+    FakePointer::readable = true;  // unlocked, the pointer where it was
+    FakePointer::position = {610, 505};
+    tick();
+    EXPECT_EQ(panel->overlay.history[0], (trail::Point{610, 505}));
+    for (const trail::Point& p : panel->overlay.history)
+        EXPECT_NE(p, (trail::Point{0, 0})) << "a streak from the corner";
+    panel->overlay.trailOn = 0;
+}
+
+// The user's program stands beside Vireon's main window; switching on must leave the keyboard with it.
+TEST_F(ControlPanelTest, SwitchingOnByClickGivesTheActivationToTheNextWindow) {
+    PlainWindow user(L"user's program", RECT{300, 300, 500, 400});
+    Start();
+    ::SetWindowPos(mainWindow.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(mainWindow.hwnd());
+    PumpFor(50);
+    ASSERT_EQ(::GetForegroundWindow(), mainWindow.hwnd());
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+    PumpFor(50);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
+    EXPECT_EQ(::GetForegroundWindow(), user.hwnd());
+}
+
+TEST_F(ControlPanelTest, SwitchingOnByHotkeyLeavesTheActivationWhereItIs) {
+    PlainWindow user(L"user's program", RECT{300, 300, 500, 400});
+    Start();
+    ::SetForegroundWindow(user.hwnd());
+    PumpFor(50);
+    ASSERT_EQ(::GetForegroundWindow(), user.hwnd());
+    ::SendMessageW(panel->hwnd(), WM_HOTKEY, CControlDlg::kHotkeyId, 0);
+    PumpFor(50);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
+    EXPECT_EQ(::GetForegroundWindow(), user.hwnd());
+    EXPECT_EQ(::GetActiveWindow(), user.hwnd());
+}
+
+// Wine repeats WM_HOTKEY for every auto-repeat even with MOD_NOREPEAT (measured
+// here: four for four), so what can be checked is what the panel asks for.
+TEST_F(ControlPanelTest, TheHotkeyIsRegisteredWithoutRepeatAndStoredWithout) {
+    WriteBytes(folder.File(L"Vireon.ini"), "[SYSTEM]\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\n");
+    app::appFolder = folder.path();
+    panel = std::make_unique<CControlDlg>();
+    testing_support::RecordedRegistration::calls.clear();
+    panel->registerHotKey = testing_support::RecordedRegistration::Register;
+    ASSERT_TRUE(panel->Create(mainWindow.hwnd()));
+    const std::vector<std::pair<int, UINT>> expected{{103, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT}};
+    EXPECT_EQ(testing_support::RecordedRegistration::calls, expected);
+
+    panel->SaveSettings();
+    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"QVMODIFIERS", -1, panel->settingsPath.c_str()), 3);
+    EXPECT_EQ(panel->settings.hotkeyModifiers, 3);
 }
 
 }  // namespace

@@ -186,6 +186,14 @@ TEST_F(OverlayTest, DialogBackgroundIsTheKeyBrushAndErasingIsSkipped) {
     EXPECT_EQ(brush.lbColor, RGB(0, 0, 1));
 }
 
+TEST_F(OverlayTest, ADrawingTickHasPaintedTheWindowWhenItReturns) {
+    overlay.trailOn = 1;
+    MoveTo(640, 480);
+    ASSERT_TRUE(Visible());
+    // Nothing is left for a later WM_PAINT: the move and its pixels go out together.
+    EXPECT_FALSE(::GetUpdateRect(overlay.hwnd(), nullptr, FALSE));
+}
+
 TEST_F(OverlayTest, PaintingAfterDrawingTicksKeepsWorking) {
     overlay.trailOn = 1;
     for (int i = 0; i < 30; ++i) {

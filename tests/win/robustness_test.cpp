@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cwchar>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "app/process_modes.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "windows_profile_reader.h"
 #include "win/module_path.h"
 
 using settings::TrailSettings;
@@ -31,8 +33,10 @@ std::string GenerateFile(std::mt19937& rng) {
     static const char* const values[] = {
         "0",   "1", "2",     "-1", "7",    "101", "-10", "2147483647", "-2147483648", "99999999999", "-99999999999",
         "abc", "",  "  5  ", "+3", "0x10", "1e3", "3 4", "\t8",        "=",           "12abc"};
-    static const char* const sections[] = {"[SYSTEM]", "[system]", "[ SYSTEM ]",   "[OTHER]",
-                                           "[SYSTEM",  "[]",       "  [Sys tem]  "};
+    // Headers Windows and Wine read alike and ones they read differently
+    // (the first or the last ']', no ']' at all).
+    static const char* const sections[] = {"[SYSTEM]", "[system]",      "[ SYSTEM ]",   "[OTHER]",   "[SYSTEM",
+                                           "[]",       "  [Sys tem]  ", "[SYSTEM] x ]", "[SYSTEM]]", "[OTHER]SYSTEM]"};
     static const char* const endings[] = {"\r\n", "\n", "\r\n", "\r"};
     auto pick = [&](auto& list) { return std::string(list[rng() % std::size(list)]); };
     std::string file;
@@ -46,7 +50,10 @@ std::string GenerateFile(std::mt19937& rng) {
         case 3:
         case 4: file += pick(keys) + "=" + pick(values); break;
         case 5: file += (rng() % 2 ? "  " : "") + pick(keys) + (rng() % 2 ? " = " : "=") + pick(values) + "  "; break;
-        case 6: file += "; comment " + std::to_string(rng()); break;
+        case 6:  // a comment to Windows, a key of another name to Wine
+            file += ";";
+            file += rng() % 2 ? " comment " + std::to_string(rng()) : pick(keys) + "=" + pick(values);
+            break;
         case 7: file += "other" + std::to_string(rng() % 5) + "=" + std::to_string(rng()); break;
         case 8: file += std::string(1000 + rng() % 20000, static_cast<char>('a' + rng() % 26)); break;
         default:
@@ -58,14 +65,26 @@ std::string GenerateFile(std::mt19937& rng) {
     return file;
 }
 
-std::string Utf16(const std::string& ascii) {
-    std::string out("\xFF\xFE", 2);
+std::string Utf16(const std::string& ascii, bool bigEndian) {
+    std::string out = bigEndian ? std::string("\xFE\xFF", 2) : std::string("\xFF\xFE", 2);
     for (const char c : ascii) {
-        out += c;
-        out += '\0';
+        out += bigEndian ? '\0' : c;
+        out += bigEndian ? c : '\0';
     }
     return out;
 }
+
+// The text of a generated file without its byte-order mark, one byte a character.
+std::string Plain(const std::string& bytes) {
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return bytes.substr(3);
+    const bool little = bytes.rfind("\xFF\xFE", 0) == 0;
+    if (!little && bytes.rfind("\xFE\xFF", 0) != 0) return bytes;
+    std::string text;
+    for (size_t i = little ? 2 : 3; i < bytes.size(); i += 2) text += bytes[i];
+    return text;
+}
+
+bool AnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 // The non-empty lines of a file, without their line breaks, leaving out the
 // lines of our own keys (in any spelling), which a save may rewrite.
@@ -100,9 +119,12 @@ TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
     int saved = 0;
     for (int n = 0; n < 1000; ++n) {
         std::string file = GenerateFile(rng);
-        const bool wide = n % 25 == 7;
         if (n == 0) file.clear();  // an empty file
-        if (wide) file = Utf16(file);
+        // Marks as editors write them: UTF-16 either way round, Notepad's UTF-8.
+        const int mark = n % 25;
+        const bool wide = mark == 7 || mark == 19;
+        if (wide) file = Utf16(file, mark == 19);
+        if (mark == 13) file.insert(0, "\xEF\xBB\xBF");
         WriteBytes(path, file);
         SCOPED_TRACE("file " + std::to_string(n));
 
@@ -116,26 +138,38 @@ TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
             EXPECT_EQ(loaded.*key.field, expected);
         }
 
-        // A save puts the values back so that they read the same, and changes no other line.
+        // After a save Windows (by its measured rules) and Wine (the profile
+        // functions here) both read every value back, and no other line changed.
         TrailSettings changed = loaded;
         changed.opacityPercent = n;
         settings::SaveSettings(changed, path, 1);
         ++saved;
+        const std::string written = ReadBytes(path);
+        for (const auto& key : settings::kSettingKeys) {
+            const std::string text = std::to_string(changed.*key.field);
+            const std::u16string name(key.name, key.name + std::wcslen(key.name));
+            EXPECT_EQ(testing_support::WindowsProfileValue(written, u"SYSTEM", name, AnsiLeadByte),
+                      std::u16string(text.begin(), text.end()))
+                << "Windows would not read " << text.c_str() << " for this key";
+        }
         TrailSettings back;
         settings::LoadSettings(back, path, 1);
         EXPECT_EQ(back, changed);
-        if (!wide) {
-            // Every other line is still there, unchanged and in order; at most a
-            // section header of ours was added for keys that had none.
-            std::vector<std::string> after = OtherLines(ReadBytes(path));
-            const std::vector<std::string> before = OtherLines(file);
-            if (after.size() == before.size() + 1) {
-                const auto added = std::find(after.rbegin(), after.rend(), "[SYSTEM]");
-                if (added != after.rend()) after.erase(std::next(added).base());
-            }
-            EXPECT_EQ(after, before);
-        } else {
-            EXPECT_EQ(ReadBytes(path).substr(0, 2), std::string("\xFF\xFE", 2)) << "stays UTF-16";
+
+        // Every other line is still there, unchanged and in order; at most a
+        // section header of ours was added for keys that had none.
+        std::vector<std::string> after = OtherLines(Plain(written));
+        const std::vector<std::string> before = OtherLines(Plain(file));
+        if (after.size() == before.size() + 1) {
+            const auto added = std::find(after.rbegin(), after.rend(), "[SYSTEM]");
+            if (added != after.rend()) after.erase(std::next(added).base());
+        }
+        EXPECT_EQ(after, before);
+        if (wide) {
+            EXPECT_EQ(written.substr(0, 2), std::string("\xFF\xFE", 2)) << "UTF-16 as Windows reads it";
+        }
+        if (mark == 13) {
+            EXPECT_NE(written.rfind("\xEF\xBB\xBF", 0), 0u) << "no mark Windows misreads";
         }
         if (::testing::Test::HasFailure()) break;
     }

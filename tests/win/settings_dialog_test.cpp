@@ -278,6 +278,8 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
     CPropatyDlg dialog;
     Fill(dialog);
     dialog.hotkeyEnabled = 0;
+    testing_support::RecordedRegistration::calls.clear();
+    dialog.registerHotKey = testing_support::RecordedRegistration::Register;
     EXPECT_EQ(RunModal(dialog,
                        [&](HWND d) {
                            Click(d, IDC_DUPLICATE_CHECK);
@@ -295,6 +297,10 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
               L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
     EXPECT_EQ(dialog.hotkeyKey, '4');
     EXPECT_EQ(dialog.hotkeyModifiers, MOD_ALT);
+    // The test registrations ask not to repeat, as the real one does.
+    const std::vector<std::pair<int, UINT>> tried{{102, MOD_SHIFT | MOD_NOREPEAT},
+                                                  {102, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT}};
+    EXPECT_EQ(testing_support::RecordedRegistration::calls, tried);
     ::UnregisterHotKey(other.hwnd(), 1);
 }
 
@@ -338,6 +344,42 @@ TEST(HotKeyField, CapturesKeysOnlyWhileFocusedIncludingTabEnterAndEsc) {
         Click(d, IDCANCEL);
     });
     EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST(HotKeyField, ReleasesOfKeysPressedBeforeTheFieldReachTheSystem) {
+    // Wine keeps the asynchronous key state for 50 ms between reads; wait it out.
+    const auto down = [](int vk) {
+        PumpFor(60);
+        return (::GetAsyncKeyState(vk) & 0x8000) != 0;
+    };
+    CPropatyDlg dialog;
+    Fill(dialog);
+    RunModal(dialog, [&](HWND d) {
+        // Wine makes its key state agree with the X server's when a window
+        // gains the X focus; let that pass before pressing anything.
+        PumpFor(200);
+        // Shift held while the focus comes into the field, as with Shift+Tab.
+        Key(VK_SHIFT, false);
+        PumpFor(30);
+        ASSERT_TRUE(down(VK_SHIFT));
+        ::SetFocus(::GetDlgItem(d, IDC_HOTKEY));
+        ASSERT_TRUE(CHotKeyExCtrl::HookInstalled());
+        ASSERT_EQ(dialog.hotKeyCtrl.entry.keyCode, '4');
+        Key(VK_SHIFT, true);
+        PumpFor(50);
+        EXPECT_FALSE(down(VK_SHIFT)) << "the release was swallowed: Shift stays down";
+        EXPECT_EQ(dialog.hotKeyCtrl.entry.keyCode, 0) << "the field saw the release and began a new entry";
+
+        // A key pressed and released inside the field never reaches the system.
+        Key('J', false);
+        PumpFor(30);
+        EXPECT_FALSE(down('J'));
+        Key('J', true);
+        PumpFor(30);
+        EXPECT_EQ(dialog.hotKeyCtrl.entry.keyCode, 'J');
+        EXPECT_TRUE(::IsWindow(d));
+    });
+    if (down(VK_SHIFT)) Key(VK_SHIFT, true);  // a failure above must not leave Shift to the next test
 }
 
 TEST(HotKeyField, HookIsGoneAfterEveryWayOutOfTheDialog) {

@@ -5,6 +5,7 @@
 #include "overlay/monitor_win.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "windows_profile_reader.h"
 
 #include <string>
 #include <vector>
@@ -124,6 +125,57 @@ TEST(SettingsFile, AFolderInPlaceOfTheFileReadsAsMissingAndSavesSilently) {
     settings::SaveSettings(s, path, 1);
     EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_EQ(s.drawMode, 0);
+}
+
+TEST(SettingsFile, AFileThatCannotBeReadWholeIsNeverReplaced) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[OTHER]\r\nkeep=me\r\n[SYSTEM]\r\nDRAWMODE=1\r\n");
+    // Another program holds it open without sharing, as an editor or a sync
+    // tool may. (Windows would still let it be replaced when the holder shares
+    // deleting; Wine refuses any rename over an open file, so under Wine this
+    // shows the skip, not the replacement it prevents.)
+    const HANDLE held =
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    TrailSettings s;
+    s.drawMode = 0;
+    settings::SaveSettings(s, path, 1);
+    ::CloseHandle(held);
+    EXPECT_EQ(ReadBytes(path), "[OTHER]\r\nkeep=me\r\n[SYSTEM]\r\nDRAWMODE=1\r\n");
+    EXPECT_EQ(s.drawMode, 0);
+    EXPECT_EQ(::GetFileAttributesW(folder.File(L"Vireon.ini.new").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    settings::SaveSettings(s, path, 1);  // free again: the next save goes through
+    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"DRAWMODE", -1, path.c_str()), 0);
+}
+
+TEST(SettingsFile, TheSavedFileKeepsTheAttributesTheUserGaveIt) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "[SYSTEM]\r\nDRAWMODE=1\r\n");
+    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    const DWORD given = ::GetFileAttributesW(path.c_str());
+    ASSERT_NE(given & FILE_ATTRIBUTE_HIDDEN, 0u);
+    TrailSettings s;
+    s.drawMode = 0;
+    settings::SaveSettings(s, path, 1);
+    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"DRAWMODE", -1, path.c_str()), 0);
+    EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << "the file lost its hidden attribute";
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(SettingsFile, ANotepadUtf8FileIsSavedSoThatWindowsReadsTheValues) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    WriteBytes(path, "\xEF\xBB\xBF[SYSTEM]\r\nLINECOLOR=1\r\n; \xE3\x83\xA1\xE3\x83\xA2\r\n");
+    TrailSettings s;
+    s.lineColorIndex = 4;
+    settings::SaveSettings(s, path, 1);
+    const std::string saved = ReadBytes(path);
+    EXPECT_EQ(testing_support::WindowsProfileValue(saved, u"SYSTEM", u"LINECOLOR"), u"4");
+    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"LINECOLOR", -1, path.c_str()), 4);
+    EXPECT_NE(saved.find("; \xE3\x83\xA1\xE3\x83\xA2\r\n"), std::string::npos);
 }
 
 class ApplySettingsTest : public ::testing::Test {

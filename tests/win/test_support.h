@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/back_buffer.h"
@@ -76,6 +77,15 @@ private:
     static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
     HHOOK hook_ = nullptr;
     std::vector<Box> boxes_;
+};
+
+// Stands in for RegisterHotKey: records the id and modifiers asked for, then registers.
+struct RecordedRegistration {
+    static inline std::vector<std::pair<int, UINT>> calls;
+    static BOOL WINAPI Register(HWND window, int id, UINT modifiers, UINT key) {
+        calls.emplace_back(id, modifiers);
+        return ::RegisterHotKey(window, id, modifiers, key);
+    }
 };
 
 // Delivers messages for about `ms` milliseconds, so that timers get to fire.
