@@ -1,12 +1,17 @@
 # Windows targets: the program, its Win32 library and the tests that need real windows.
 enable_language(RC)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  if(CMAKE_SYSTEM_PROCESSOR MATCHES "ARM64|aarch64")
-    set(VIREON_MANIFEST_ARCH arm64)
-  else()
-    set(VIREON_MANIFEST_ARCH amd64)
-  endif()
+# The manifest names the target's architecture. MSVC reports the one it
+# compiles for; CMAKE_SYSTEM_PROCESSOR is the build host's in a native build.
+if(MSVC)
+  set(vireon_target_arch ${CMAKE_CXX_COMPILER_ARCHITECTURE_ID})
+else()
+  set(vireon_target_arch ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+if(vireon_target_arch MATCHES "ARM64|aarch64")
+  set(VIREON_MANIFEST_ARCH arm64)
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VIREON_MANIFEST_ARCH amd64)
 else()
   set(VIREON_MANIFEST_ARCH x86)
 endif()
@@ -30,6 +35,8 @@ add_library(vireon_win STATIC
   src/win/message_box.cpp
   src/win/gdiplus_flat.cpp
   src/win/system_library.cpp
+  src/win/dpi.cpp
+  src/win/file.cpp
   src/trail/trail_renderer.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
@@ -77,11 +84,25 @@ if(VIREON_BUILD_TESTS)
     tests/win/settings_dialog_test.cpp
     tests/win/about_test.cpp
     tests/win/robustness_test.cpp
+    tests/win/high_dpi_test.cpp
   )
   vireon_add_resources(win_tests)
   target_include_directories(win_tests PRIVATE tests/support)
   target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest version)
-  add_test(NAME win_tests COMMAND win_tests)
+  # Tests that move the real pointer or type real keys, labelled so that a run
+  # on a desktop in use can leave them out (ctest -LE input).
+  set(input_tests "HotKeyField.*:ControlPanelTest.StartsReleased*:ControlPanelTest.SwitchingOn*:MainWindowTest.ModalRunKeepsThePanelTimerGoing*")
+  add_test(NAME win_tests COMMAND win_tests --gtest_filter=-${input_tests})
+  add_test(NAME win_tests_input COMMAND win_tests --gtest_filter=${input_tests})
+  set_tests_properties(win_tests_input PROPERTIES LABELS input)
+
+  # The second Wine prefix reports 144 DPI, as Windows does at 150 % to a
+  # DPI-aware program; the HighDpi tests skip themselves at any other DPI.
+  set(vireon_prefix_144 ${CMAKE_SOURCE_DIR}/build/wineprefix-144)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME win_tests_144dpi COMMAND win_tests --gtest_filter=HighDpi*)
+    set_tests_properties(win_tests_144dpi PROPERTIES ENVIRONMENT "WINEPREFIX=${vireon_prefix_144}")
+  endif()
 
   # The in-process soak: long, so a test of its own.
   add_executable(soak_tests tests/soak/soak_test.cpp tests/win/win_test_main.cpp tests/win/test_support.cpp)
@@ -96,15 +117,18 @@ if(VIREON_BUILD_TESTS)
   set_target_properties(version_probe PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   add_dependencies(win_tests version_probe)
 
-  # The glass branch as older systems see it: the prefix reports Windows 7 and
-  # XP to these copies of the test executable.
-  foreach(system win7 winxp)
-    add_custom_command(TARGET win_tests POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:win_tests> ${CMAKE_BINARY_DIR}/win_tests_${system}.exe)
-    add_test(NAME glass_${system}
-      COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR}/win_tests_${system}.exe
-              --gtest_filter=MainWindowTest.Glass*)
-  endforeach()
+  # The glass branch as older systems see it: the Wine prefix reports Windows 7
+  # and XP to these copies of the test executable (AppDefaults), so they only
+  # mean something where the tests run under Wine.
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    foreach(system win7 winxp)
+      add_custom_command(TARGET win_tests POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:win_tests> ${CMAKE_BINARY_DIR}/win_tests_${system}.exe)
+      add_test(NAME glass_${system}
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${CMAKE_BINARY_DIR}/win_tests_${system}.exe
+                --gtest_filter=MainWindowTest.Glass*)
+    endforeach()
+  endif()
 endif()
 
 # DLLs of the names the program uses, to be planted beside a copy of it.
@@ -123,8 +147,14 @@ if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
   if(Python3_Interpreter_FOUND)
     add_test(NAME e2e COMMAND ${Python3_EXECUTABLE} -m unittest -v test_e2e
              WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
-    set_tests_properties(e2e PROPERTIES TIMEOUT 600 ENVIRONMENT
+    set_tests_properties(e2e PROPERTIES TIMEOUT 600 LABELS input ENVIRONMENT
       "VIREON_EXE=$<TARGET_FILE:Vireon>;VIREON_PLANTED=${CMAKE_BINARY_DIR}/planted")
+    add_test(NAME e2e_144dpi COMMAND ${Python3_EXECUTABLE} -m unittest -v
+             test_e2e.EndToEnd.test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it
+             test_e2e.EndToEnd.test_settings_dialog_choices_are_saved_and_drawn
+             WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+    set_tests_properties(e2e_144dpi PROPERTIES TIMEOUT 300 LABELS input ENVIRONMENT
+      "VIREON_EXE=$<TARGET_FILE:Vireon>;WINEPREFIX=${vireon_prefix_144}")
   endif()
 endif()
 

@@ -16,6 +16,7 @@ scripts/lint.sh
 
 source scripts/wine-env.sh
 vireon_prepare_prefix
+vireon_prepare_prefix_144
 trap vireon_stop_display EXIT
 vireon_start_display
 ctest --preset windows

@@ -2,6 +2,9 @@
 # a private X display and a persistent wineserver, all stopped by vireon_stop_display.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+# A second prefix at 144 DPI (150 %): what a DPI-aware program sees on Windows
+# at that scaling, since Wine does not virtualise DPI.
+export VIREON_WINEPREFIX_144=${VIREON_WINEPREFIX_144:-$root/build/wineprefix-144}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
@@ -28,6 +31,19 @@ vireon_prepare_prefix() {
   touch "$ready"
 }
 
+vireon_prepare_prefix_144() {
+  local ready="$VIREON_WINEPREFIX_144/.vireon-ready-1"
+  [ -f "$ready" ] && return 0
+  vireon_prepare_prefix
+  echo "wine: preparing the 144 DPI prefix in $VIREON_WINEPREFIX_144"
+  rm -rf "$VIREON_WINEPREFIX_144"
+  cp -a "$WINEPREFIX" "$VIREON_WINEPREFIX_144"
+  rm -f "$VIREON_WINEPREFIX_144"/.vireon-ready-*
+  WINEPREFIX="$VIREON_WINEPREFIX_144" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  WINEPREFIX="$VIREON_WINEPREFIX_144" wineserver -w
+  touch "$ready"
+}
+
 vireon_start_display() {
   local n=99
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
@@ -38,13 +54,18 @@ vireon_start_display() {
     [ -e "/tmp/.X11-unix/X$n" ] && break
     sleep 0.05
   done
-  wineserver -p
-  # Wine's helper processes must not inherit a test's output pipe.
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  local prefix
+  for prefix in "$WINEPREFIX" "$VIREON_WINEPREFIX_144"; do
+    [ -d "$prefix" ] || continue
+    WINEPREFIX="$prefix" wineserver -p 2>/dev/null || true  # one may be running already
+    # Wine's helper processes must not inherit a test's output pipe.
+    WINEPREFIX="$prefix" wine cmd.exe /c exit </dev/null >/dev/null 2>&1
+  done
 }
 
 vireon_stop_display() {
   wineserver -k 2>/dev/null || true
+  [ -d "$VIREON_WINEPREFIX_144" ] && { WINEPREFIX="$VIREON_WINEPREFIX_144" wineserver -k 2>/dev/null || true; }
   if [ -n "${VIREON_XVFB_PID:-}" ]; then
     kill "$VIREON_XVFB_PID" 2>/dev/null || true
     wait "$VIREON_XVFB_PID" 2>/dev/null || true

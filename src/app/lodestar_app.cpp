@@ -62,10 +62,11 @@ int CLodestarApp::InitInstance() {
         return -1;
     }
 
-    app::ScanSwitches();
+    const std::vector<std::wstring> args = app::CommandLineArguments();
+    app::ScanSwitches(args);
     RedirectStandardStreams(app::debugMode == 1);
     PrintBanner();
-    app::TakeAppFolder();
+    app::TakeAppFolder(args);
 
     ULONG_PTR gdiplusToken = 0;
     const gdip::StartupInput gdiplusInput;

@@ -22,15 +22,6 @@ struct ArgvDeleter {
     void operator()(LPWSTR* argv) const noexcept { ::LocalFree(argv); }
 };
 
-// The process's arguments; empty when the command line cannot be split.
-std::vector<std::wstring> CommandLineArguments() {
-    int count = 0;
-    const std::unique_ptr<LPWSTR, ArgvDeleter> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
-    std::vector<std::wstring> arguments;
-    if (argv) arguments.assign(argv.get(), argv.get() + count);
-    return arguments;
-}
-
 // Text for the current standard output: the console's code page when there is one.
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
@@ -47,8 +38,15 @@ std::string Narrow(const std::wstring& text) {
 
 }  // namespace
 
-void ScanSwitches() {
-    const std::vector<std::wstring> args = CommandLineArguments();
+std::vector<std::wstring> CommandLineArguments() {
+    int count = 0;
+    const std::unique_ptr<LPWSTR, ArgvDeleter> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    std::vector<std::wstring> arguments;
+    if (argv) arguments.assign(argv.get(), argv.get() + count);
+    return arguments;
+}
+
+void ScanSwitches(const std::vector<std::wstring>& args) {
     const std::vector<std::wstring_view> views(args.begin(), args.end());
     SwitchResult modes{debugMode, readWriteMode, {}};
     ScanSwitchArgs(views, modes);
@@ -58,8 +56,7 @@ void ScanSwitches() {
     std::fflush(stdout);
 }
 
-void TakeAppFolder() {
-    const std::vector<std::wstring> args = CommandLineArguments();
+void TakeAppFolder(const std::vector<std::wstring>& args) {
     std::printf("PORTABLE VERSION START\n");
     appFolder = AppFolderFrom(args.empty() ? std::wstring_view{} : std::wstring_view{args[0]}, win::ModuleFileName());
     ::SetCurrentDirectoryW(appFolder.c_str());

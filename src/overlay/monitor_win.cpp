@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "settings/trail_settings.h"
 #include "trail/trail_renderer.h"
+#include "win/dpi.h"
 
 CMonitorWin::CMonitorWin() noexcept : win::Dialog(IDD_MONITOR) {}
 
@@ -17,12 +18,15 @@ void CMonitorWin::ResetOverlay() {
     RECT outer{};
     ::GetWindowRect(self, &outer);
     backBuffer.Create(outer.right - outer.left, outer.bottom - outer.top);
+    // The overlay sizes itself on a move to a monitor of another DPI (OnDpiChanged).
+    win::KeepDialogLayoutOnDpiChange(self);
+    backBuffer.SetDpi(win::WindowDpi(self));
 
     POINT cursor{};
     ::GetCursorPos(&cursor);
     history.fill({cursor.x, cursor.y});
 
-    trail::ClearImage(backBuffer, colorKey);
+    trail::ClearImage(win::BufferDC(backBuffer).get(), backBuffer, colorKey);
     ApplyLayeredAttributes();
     restDrawn = 0;
 }
@@ -41,12 +45,16 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
 
     trail::FitTrail(history, backBuffer.width(), backBuffer.height(), fittedPoints);
-    trail::ClearImage(backBuffer, colorKey);
-    if (style.straightLines)
-        trail::DrawStraightLines(backBuffer, fittedPoints, style);
-    else
-        trail::DrawCurve(backBuffer, fittedPoints, style);
-    newestDrawnPos = trail::DrawPoints(backBuffer, fittedPoints, style);
+    {
+        // One DC for the whole drawing, given back before the window is painted.
+        const win::BufferDC dc(backBuffer);
+        trail::ClearImage(dc.get(), backBuffer, colorKey);
+        if (style.straightLines)
+            trail::DrawStraightLines(dc.get(), backBuffer, fittedPoints, style);
+        else
+            trail::DrawCurve(dc.get(), backBuffer, fittedPoints, style);
+        newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
+    }
     PlaceWindow();
     // Painted at once, not at the next WM_PAINT: a compositor frame between
     // the move and the repaint would show the old trail at the new place.
@@ -81,6 +89,7 @@ std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam)); return 0;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
 }
@@ -98,6 +107,19 @@ void CMonitorWin::OnPaint() {
     const win::BufferDC image(backBuffer);
     ::StretchBlt(paint.dc(), 0, 0, client.right - client.left, client.bottom - client.top, image.get(), 0, 0,
                  backBuffer.width(), backBuffer.height(), SRCCOPY);
+}
+
+void CMonitorWin::OnDpiChanged(int dpi) {
+    // The template's size at the new DPI, not the system's suggestion: dialog
+    // units do not scale in proportion to the DPI. The image keeps mapping 1:1
+    // onto the window, and the next tick draws, also for a resting pointer.
+    const SIZE size = win::TemplateSizeAtDpi(hwnd(), IDD_MONITOR, dpi);
+    if (size.cx <= 0 || size.cy <= 0) return;
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    backBuffer.Create(size.cx, size.cy);
+    backBuffer.SetDpi(dpi);
+    trail::ClearImage(win::BufferDC(backBuffer).get(), backBuffer, colorKey);
+    restDrawn = 0;
 }
 
 HBRUSH CMonitorWin::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {

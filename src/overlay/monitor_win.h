@@ -46,5 +46,7 @@ protected:
 
 private:
     void OnPaint();
+    // Moved to a monitor of another DPI: the window and the image take the new size.
+    void OnDpiChanged(int dpi);
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
 };

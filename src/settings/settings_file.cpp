@@ -7,8 +7,8 @@
 #include <cwchar>
 #include <optional>
 
-#include "overlay/monitor_win.h"
 #include "settings/ini_text.h"
+#include "win/file.h"
 
 namespace settings {
 
@@ -23,27 +23,6 @@ void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWri
 }
 
 namespace {
-
-// The whole file; an empty text when there is no file yet. Nothing when the
-// file exists but cannot be read to its end: it is then not ours to replace.
-std::optional<std::string> ReadExistingText(const std::wstring& path, DWORD& error) {
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        error = ::GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND) return std::string();
-        return std::nullopt;
-    }
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    BOOL ok = TRUE;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, nullptr)) && got > 0) bytes.append(chunk, got);
-    error = ok ? ERROR_SUCCESS : ::GetLastError();
-    ::CloseHandle(file);
-    if (!ok) return std::nullopt;
-    return bytes;
-}
 
 // Where the text really lives: a symbolic link stays a link to a file with the new text.
 std::wstring FinalPath(const std::wstring& path) {
@@ -109,7 +88,8 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     // Without all of the old text the other lines could not be kept: the values
     // stay in memory and the file stays as it is.
     DWORD error = ERROR_SUCCESS;
-    const std::optional<std::string> old = ReadExistingText(path, error);
+    std::optional<std::string> old = win::ReadFileBytes(path, error);
+    if (!old && error == ERROR_FILE_NOT_FOUND) old.emplace();  // a first save
     if (!old) return ReportNotSaved("cannot read the file:", error);
 
     // Every key and value is ASCII, so each wide character carries over as it is.
@@ -129,11 +109,6 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     SetProfileValues(file.units, wide(kSection), values);
     if (const DWORD failed = WriteReplacing(path, EncodeProfile(file), attributes))
         ReportNotSaved("cannot write the file:", failed);
-}
-
-void ApplySettings(const TrailSettings& settings, CMonitorWin& overlay) {
-    ApplyToStyle(settings, overlay.style);
-    overlay.ApplyLayeredAttributes();
 }
 
 }  // namespace settings

@@ -1,11 +1,9 @@
-// Moving the settings between memory, the INI file and the overlay.
+// Moving the settings between memory and the INI file.
 #pragma once
 
 #include <string>
 
 #include "settings/trail_settings.h"
-
-class CMonitorWin;
 
 namespace settings {
 
@@ -19,8 +17,5 @@ void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWri
 // Writes all ten keys of [SYSTEM] as decimal text; other sections and keys of
 // the file are left alone. Does nothing unless readWriteMode is set.
 void SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode);
-
-// Derives the overlay's style and sets its layered attributes at once.
-void ApplySettings(const TrailSettings& settings, CMonitorWin& overlay);
 
 }  // namespace settings

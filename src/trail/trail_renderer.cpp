@@ -5,42 +5,40 @@
 
 namespace trail {
 
-int PenPixels(HDC dc, int points) noexcept { return ::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72); }
+int PenPixels(const win::BackBuffer& buffer, HDC dc, int points) noexcept {
+    const int dpi = buffer.dpi() ? buffer.dpi() : ::GetDeviceCaps(dc, LOGPIXELSY);
+    return ::MulDiv(points, dpi, 72);
+}
 
-void ClearImage(win::BackBuffer& buffer, COLORREF colorKey) noexcept {
-    win::BufferDC dc(buffer);
-    if (!dc.get()) return;
+void ClearImage(HDC dc, const win::BackBuffer& buffer, COLORREF colorKey) noexcept {
+    if (!dc) return;
     const RECT all{0, 0, buffer.width(), buffer.height()};
     const win::Brush brush(::CreateSolidBrush(colorKey));
-    ::FillRect(dc.get(), &all, brush.get());
+    ::FillRect(dc, &all, brush.get());
 }
 
-void DrawStraightLines(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
-    if (!style.drawLines) return;
-    win::BufferDC dc(buffer);
-    if (!dc.get()) return;
-    const int lw = PenPixels(dc.get(), style.lineWidthPt);
+void DrawStraightLines(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
+                       const TrailStyle& style) noexcept {
+    if (!style.drawLines || !dc) return;
+    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
     const win::Pen pen = win::MakeRoundPen(lw, style.lineColor);
     if (!pen) return;
-    const win::SelectScope selected(dc.get(), pen.get());
+    const win::SelectScope selected(dc, pen.get());
 
     const PlacedPath path = PlaceSegments(fitted, lw / 2, buffer.width(), buffer.height());
-    ::MoveToEx(dc.get(), path.pixels[0].x, path.pixels[0].y, nullptr);
-    for (int i = 1; i < path.count; ++i) ::LineTo(dc.get(), path.pixels[i].x, path.pixels[i].y);
+    ::MoveToEx(dc, path.pixels[0].x, path.pixels[0].y, nullptr);
+    for (int i = 1; i < path.count; ++i) ::LineTo(dc, path.pixels[i].x, path.pixels[i].y);
 }
 
-void DrawCurve(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
-    if (!style.drawLines) return;
-    // Declared first so that it is given back last: the GDI+ objects below
-    // must be deleted while their DC is still valid.
-    win::BufferDC dc(buffer);
-    if (!dc.get()) return;
+void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
+    // The GDI+ objects below are deleted here, while the caller still holds the DC.
+    if (!style.drawLines || !dc) return;
 
     gdip::GpGraphics* rawGraphics = nullptr;
-    gdip::GdipCreateFromHDC(dc.get(), &rawGraphics);
+    gdip::GdipCreateFromHDC(dc, &rawGraphics);
     const gdip::Graphics graphics(rawGraphics);
 
-    const int lw = PenPixels(dc.get(), style.lineWidthPt);
+    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
     gdip::GpPen* rawPen = nullptr;
     gdip::GdipCreatePen1(ArgbFromColorref(style.lineColor), static_cast<float>(lw), gdip::UnitWorld, &rawPen);
     const gdip::Pen pen(rawPen);
@@ -53,24 +51,23 @@ void DrawCurve(win::BackBuffer& buffer, const PointArray& fitted, const TrailSty
     gdip::GdipDrawCurveI(graphics.get(), pen.get(), points, path.count);
 }
 
-Point DrawPoints(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
-    win::BufferDC dc(buffer);
-    const int pw = PenPixels(dc.get(), style.pointWidthPt);
+Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
+    const int pw = PenPixels(buffer, dc, style.pointWidthPt);
     const int width = buffer.width();
     const int height = buffer.height();
     if (!style.drawPoints) return ClampToImage(pw / 2, fitted[0], width, height);
 
-    const int lw = PenPixels(dc.get(), style.lineWidthPt);
+    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
     const int a = style.drawLines ? lw / 2 : pw / 2;
     const Point newest = ClampToImage(a, fitted[0], width, height);
-    if (!dc.get()) return newest;
+    if (!dc) return newest;
     const win::Pen pen = win::MakeRoundPen(pw, style.pointColor);
     if (!pen) return newest;
-    const win::SelectScope selected(dc.get(), pen.get());
+    const win::SelectScope selected(dc, pen.get());
     const PlacedPath dots = PlaceDistinct(fitted, a, width, height);
     for (int i = 0; i < dots.count; ++i) {
-        ::MoveToEx(dc.get(), dots.pixels[i].x, dots.pixels[i].y, nullptr);
-        ::LineTo(dc.get(), dots.pixels[i].x, dots.pixels[i].y);
+        ::MoveToEx(dc, dots.pixels[i].x, dots.pixels[i].y, nullptr);
+        ::LineTo(dc, dots.pixels[i].x, dots.pixels[i].y);
     }
     return newest;
 }

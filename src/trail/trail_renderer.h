@@ -9,22 +9,27 @@
 
 namespace trail {
 
-// Typographic points to pixels at the DC's vertical resolution, rounded.
-int PenPixels(HDC dc, int points) noexcept;
+// Typographic points to pixels at the image's DPI (else the DC's vertical
+// resolution), rounded.
+int PenPixels(const win::BackBuffer& buffer, HDC dc, int points) noexcept;
+
+// Each drawing step takes the back buffer's DC from its caller, which acquires
+// it once for a whole tick.
 
 // Fills the whole image with the colour key.
-void ClearImage(win::BackBuffer& buffer, COLORREF colorKey) noexcept;
+void ClearImage(HDC dc, const win::BackBuffer& buffer, COLORREF colorKey) noexcept;
 
 // Straight segments with a round geometric pen; nothing when drawLines is 0.
-void DrawStraightLines(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
+void DrawStraightLines(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
+                       const TrailStyle& style) noexcept;
 
 // A cardinal spline through the placed points with GDI+'s defaults (no
 // smoothing, so every touched pixel is exactly the line colour); nothing when
 // drawLines is 0.
-void DrawCurve(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
+void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
 
 // Dots when drawPoints is set; always returns the pixel of the newest point,
 // placed with the point-width margin when no dots are drawn.
-Point DrawPoints(win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
+Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
 
 }  // namespace trail

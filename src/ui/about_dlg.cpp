@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "ui/lodestar_dlg.h"
 #include "ui/version_text.h"
+#include "win/module_path.h"
 #include "win/system_library.h"
 
 CAboutDlg::CAboutDlg() : win::Dialog(IDD_ABOUTBOX) {}
@@ -24,15 +25,10 @@ BOOL CAboutDlg::OnInitDialog() {
 }
 
 std::optional<LRESULT> CAboutDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NOTIFY) {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->idFrom == IDC_LINK && header->code == NM_CLICK) {
-            LRESULT result = 0;
-            OnLinkClick(hwnd(), header, &result);
-            return result;
-        }
+    switch (message) {
+    case WM_NOTIFY: return OnLinkNotify(hwnd(), reinterpret_cast<const NMHDR*>(lParam));
+    default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
-    return win::Dialog::WindowProc(message, wParam, lParam);
 }
 
 void AddAboutMenuItem(HWND mainWindow) {
@@ -76,21 +72,17 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     if (cache.versionTextValid == 1) return cache.versionText;
     ++cache.reads;
     std::memset(cache.versionText, 0, sizeof cache.versionText);
-    if (file) {
-        std::wcsncpy(cache.modulePath, file, std::size(cache.modulePath) - 1);
-    } else {
-        ::GetModuleFileNameW(nullptr, cache.modulePath, static_cast<DWORD>(std::size(cache.modulePath)));
-    }
+    cache.modulePath = file ? std::wstring(file) : win::ModuleFileName();
 
     // Without the library there is no version block to read.
     const VersionEntries* version = BindVersion();
     if (!version) return cache.versionText;
     DWORD handle = 0;
-    const DWORD size = version->infoSize(cache.modulePath, &handle);
+    const DWORD size = version->infoSize(cache.modulePath.c_str(), &handle);
     if (size == 0) return cache.versionText;
     const std::unique_ptr<void, HeapDeleter> block(::HeapAlloc(::GetProcessHeap(), 0, size + 1));
     if (!block) return cache.versionText;
-    if (!version->info(cache.modulePath, 0, size, block.get())) return cache.versionText;
+    if (!version->info(cache.modulePath.c_str(), 0, size, block.get())) return cache.versionText;
 
     wchar_t subBlock[50] = L"\\VarFileInfo\\Translation";
     const WORD* translation = nullptr;

@@ -23,8 +23,8 @@ protected:
 struct VersionTextCache {
     wchar_t versionText[256] = {};
     std::int32_t versionTextValid = 0;
-    wchar_t modulePath[260] = {};
-    int reads = 0;  // times the file was looked at; a kept text needs none
+    std::wstring modulePath;  // any length: a long path still reads
+    int reads = 0;            // times the file was looked at; a kept text needs none
 };
 
 // "Ver.:<ProductVersion>" of the program file, read once and then kept; the

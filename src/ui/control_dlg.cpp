@@ -16,7 +16,12 @@ CControlDlg::CControlDlg()
 
 void CControlDlg::LoadSettings() { settings::LoadSettings(settings, settingsPath, app::readWriteMode); }
 void CControlDlg::SaveSettings() { settings::SaveSettings(settings, settingsPath, app::readWriteMode); }
-void CControlDlg::ApplySettings() { settings::ApplySettings(settings, overlay); }
+void CControlDlg::ApplySettings() { ::ApplySettings(settings, overlay); }
+
+void ApplySettings(const settings::TrailSettings& settings, CMonitorWin& overlay) {
+    settings::ApplyToStyle(settings, overlay.style);
+    overlay.ApplyLayeredAttributes();
+}
 
 BOOL CControlDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
@@ -89,31 +94,12 @@ HWND NextWindowDown(HWND window) noexcept {
 
 void CControlDlg::OnBnClickedSettings() {
     CPropatyDlg dialog;
-    dialog.drawMode = settings.drawMode;
-    dialog.lineColorIndex = settings.lineColorIndex;
-    dialog.pointColorIndex = settings.pointColorIndex;
-    dialog.lineWidthIndex = settings.lineWidthIndex;
-    dialog.pointWidthIndex = settings.pointWidthIndex;
-    dialog.opacityPercent = settings.opacityPercent;
-    dialog.hotkeyKey = settings.hotkeyKey;
-    dialog.hotkeyModifiers = settings.hotkeyModifiers;
-    dialog.lineKind = settings.lineKind;
-    dialog.hotkeyEnabled = settings.hotkeyEnabled;
+    dialog.settings = settings;
 
     // Hidden while the dialog is open; the timer and the hotkey go on working.
     overlay.trailOn = 0;
     if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
-        settings.drawMode = dialog.drawMode;
-        settings.lineColorIndex = dialog.lineColorIndex;
-        settings.pointColorIndex = dialog.pointColorIndex;
-        settings.lineWidthIndex = dialog.lineWidthIndex;
-        settings.pointWidthIndex = dialog.pointWidthIndex;
-        settings.opacityPercent = dialog.opacityPercent;
-        settings.hotkeyKey = dialog.hotkeyKey;
-        settings.hotkeyModifiers = dialog.hotkeyModifiers;
-        settings.lineKind = dialog.lineKind;
-        settings.hotkeyEnabled = dialog.hotkeyEnabled;
-
+        settings = dialog.settings;
         ::UnregisterHotKey(hwnd(), kHotkeyId);
         if (settings.hotkeyEnabled)
             RegisterTrailHotkey(L"ホットキーの登録が重複しています.他のキーに変更してください ");
@@ -141,20 +127,25 @@ HBRUSH CControlDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_HOTKEY && wParam == kHotkeyId) {
-        toggleOn = toggleOn ? 0 : 1;
-        UpdateData(false);
-        OnBnClickedOnOff();
-    }
     if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
     switch (message) {
     case WM_TIMER: OnTimer(wParam); return std::nullopt;  // default processing follows
+    case WM_HOTKEY: OnHotKey(wParam); return 0;
+    case WM_DESTROY: OnDestroy(); return std::nullopt;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
 }
 
-BOOL CControlDlg::DestroyWindow() {
+void CControlDlg::OnHotKey(WPARAM id) {
+    if (id != kHotkeyId) return;
+    toggleOn = toggleOn ? 0 : 1;
+    UpdateData(false);
+    OnBnClickedOnOff();
+}
+
+// However the panel goes (its own DestroyWindow, its parent's, the process's
+// end), the timer stops before the overlay it drives, and both before the panel.
+void CControlDlg::OnDestroy() {
     ::KillTimer(hwnd(), kTimerId);
     overlay.DestroyWindow();
-    return win::Dialog::DestroyWindow();
 }

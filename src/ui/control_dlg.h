@@ -18,7 +18,6 @@ public:
     static constexpr int kHotkeyId = 103;
 
     CControlDlg();
-    BOOL DestroyWindow() override;
 
     void LoadSettings();
     void SaveSettings();
@@ -44,10 +43,15 @@ private:
     void OnBnClickedOnOff();
     void OnBnClickedSettings();
     void OnTimer(UINT_PTR id);
+    void OnHotKey(WPARAM id);
+    void OnDestroy();
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(const wchar_t* failureMessage);
 };
+
+// Derives the overlay's style from the settings and sets its layered attributes at once.
+void ApplySettings(const settings::TrailSettings& settings, CMonitorWin& overlay);
 
 // The top-level window below `window` in Z order that the user could be working
 // in: visible, not minimised, enabled, activatable and not one of ours.

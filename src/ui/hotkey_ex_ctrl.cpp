@@ -5,12 +5,13 @@
 #include <bitset>
 
 #include "win/gdi.h"
+#include "win/handle.h"
 
 namespace {
 
 // One field captures at a time; both are touched only on the GUI thread,
 // which is also the thread the system calls the hook on.
-HHOOK hookHandle = nullptr;
+win::Hook hook;
 HWND targetWindow = nullptr;
 // The keys whose press this hook swallowed. Only their releases are swallowed
 // too: the release of a key that went down before the hook (the Shift of
@@ -21,16 +22,15 @@ std::bitset<256> swallowedPresses;
 constexpr UINT_PTR kSubclassId = 1;
 
 void RemoveHook() noexcept {
-    ::UnhookWindowsHookEx(hookHandle);
+    hook.reset();
     swallowedPresses.reset();
-    hookHandle = nullptr;
     targetWindow = nullptr;
 }
 
 }  // namespace
 
 LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
-    if (code != HC_ACTION) return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+    if (code != HC_ACTION) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     switch (wParam) {
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -44,11 +44,11 @@ LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
             swallowedPresses.set(vk);
             return 1;
         }
-        if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+        if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
         swallowedPresses.reset(vk);
         return 1;
     }
-    default: return ::CallNextHookEx(hookHandle, code, wParam, lParam);
+    default: return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     }
 }
 
@@ -61,7 +61,7 @@ std::wstring GetKeyNameString(UINT virtualKey, bool extended) {
 
 CHotKeyExCtrl::~CHotKeyExCtrl() { Detach(); }
 
-bool CHotKeyExCtrl::HookInstalled() noexcept { return hookHandle != nullptr; }
+bool CHotKeyExCtrl::HookInstalled() noexcept { return static_cast<bool>(hook); }
 
 void CHotKeyExCtrl::Attach(HWND control) {
     if (hwnd_ || !control) return;
@@ -119,11 +119,11 @@ LRESULT CHotKeyExCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CHotKeyExCtrl::OnSetFocus() {
-    if (hookHandle) return;
+    if (hook) return;
     entry.BeginCapture();
     targetWindow = hwnd_;
-    hookHandle = ::SetWindowsHookExW(WH_KEYBOARD_LL, HotKeyHookProc, ::GetModuleHandleW(nullptr), 0);
-    if (!hookHandle) targetWindow = nullptr;
+    hook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, HotKeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    if (!hook) targetWindow = nullptr;
 }
 
 void CHotKeyExCtrl::OnKillFocus() { RemoveHook(); }

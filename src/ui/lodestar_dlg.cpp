@@ -42,7 +42,7 @@ std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPA
     case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam);
     case WM_PAINT: return OnPaint();
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(appIcon);
-    case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return OnLinkNotify(hwnd(), reinterpret_cast<const NMHDR*>(lParam));
     case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged();
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
@@ -69,10 +69,10 @@ std::optional<LRESULT> CLodestarDlg::OnPaint() {
     return 0;
 }
 
-std::optional<LRESULT> CLodestarDlg::OnNotify(const NMHDR* header) {
+std::optional<LRESULT> OnLinkNotify(HWND dialog, const NMHDR* header) {
     if (!header || header->idFrom != IDC_LINK || header->code != NM_CLICK) return std::nullopt;
     LRESULT result = 0;
-    OnLinkClick(hwnd(), header, &result);
+    OnLinkClick(dialog, header, &result);
     return result;
 }
 

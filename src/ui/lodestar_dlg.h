@@ -15,6 +15,9 @@ inline constexpr wchar_t kHomePageUrl[] = L"https://www.example.com/brackenwood/
 
 // Opens the maker's home page for a dialog; shared by the main window and the About box.
 void OnLinkClick(HWND dialog, const NMHDR* header, LRESULT* result);
+// The WM_NOTIFY filter of the main window and the About box: a click on their
+// link control (IDC_LINK) goes to OnLinkClick; anything else is not handled.
+std::optional<LRESULT> OnLinkNotify(HWND dialog, const NMHDR* header);
 
 class CLodestarDlg : public win::Dialog {
 public:
@@ -36,7 +39,6 @@ protected:
 private:
     std::optional<LRESULT> OnSysCommand(WPARAM id, LPARAM lParam);
     std::optional<LRESULT> OnPaint();
-    std::optional<LRESULT> OnNotify(const NMHDR* header);
     std::optional<LRESULT> OnCompositionChanged();
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -8,23 +8,24 @@
 CPropatyDlg::CPropatyDlg() : win::Dialog(IDD_SETTINGS) {}
 
 void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
-    dx.Radio(IDC_DRAW_BOTH, drawMode);
-    dx.Radio(IDC_LINE_RED, lineColorIndex);
-    dx.Radio(IDC_POINT_RED, pointColorIndex);
-    dx.Radio(IDC_LINE_2PT, lineWidthIndex);
-    dx.Radio(IDC_POINT_2PT, pointWidthIndex);
-    dx.Slider(IDC_OPACITY, opacityPercent);
-    dx.Radio(IDC_CURVE, lineKind);
-    BOOL enabled = hotkeyEnabled;
+    dx.Radio(IDC_DRAW_BOTH, settings.drawMode);
+    dx.Radio(IDC_LINE_RED, settings.lineColorIndex);
+    dx.Radio(IDC_POINT_RED, settings.pointColorIndex);
+    dx.Radio(IDC_LINE_2PT, settings.lineWidthIndex);
+    dx.Radio(IDC_POINT_2PT, settings.pointWidthIndex);
+    dx.Slider(IDC_OPACITY, settings.opacityPercent);
+    dx.Radio(IDC_CURVE, settings.lineKind);
+    BOOL enabled = settings.hotkeyEnabled;
     dx.Check(IDC_HOTKEY_ENABLED, enabled);
-    hotkeyEnabled = enabled;
+    settings.hotkeyEnabled = enabled;
     hotKeyCtrl.Attach(Item(IDC_HOTKEY));
 }
 
 BOOL CPropatyDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
-    hotKeyCtrl.entry.modifierFlags = hotkey::ModifiersToHotKeyFlags(static_cast<std::uint32_t>(hotkeyModifiers));
-    hotKeyCtrl.entry.keyCode = static_cast<std::uint16_t>(hotkeyKey & 0xFFFF);
+    hotKeyCtrl.entry.modifierFlags =
+        hotkey::ModifiersToHotKeyFlags(static_cast<std::uint32_t>(settings.hotkeyModifiers));
+    hotKeyCtrl.entry.keyCode = static_cast<std::uint16_t>(settings.hotkeyKey & 0xFFFF);
     // The stored combination stays shown until the first captured key.
     hotKeyCtrl.entry.restartEntry = 1;
     hotKeyCtrl.Redraw();
@@ -56,18 +57,18 @@ static void PrintCombination(std::int32_t modifiers, std::int32_t key) {
 
 void CPropatyDlg::OnOK() {
     UpdateData(true);
-    if (hotkeyEnabled) {
+    if (settings.hotkeyEnabled) {
         const std::int32_t key = EnteredKey();
         const std::int32_t modifiers = EnteredModifiers();
-        if (key != hotkeyKey || modifiers != hotkeyModifiers) {
+        if (key != settings.hotkeyKey || modifiers != settings.hotkeyModifiers) {
             PrintCombination(modifiers, key);
             if (!TestHotKey(modifiers, key)) {
                 win::ShowMessage(
                     L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
                 return;
             }
-            hotkeyModifiers = modifiers;
-            hotkeyKey = key;
+            settings.hotkeyModifiers = modifiers;
+            settings.hotkeyKey = key;
         }
     }
     win::Dialog::OnOK();
@@ -76,7 +77,7 @@ void CPropatyDlg::OnOK() {
 void CPropatyDlg::OnBnClickedDuplicateCheck() {
     const std::int32_t key = EnteredKey();
     const std::int32_t modifiers = EnteredModifiers();
-    if (key == hotkeyKey && modifiers == hotkeyModifiers) {
+    if (key == settings.hotkeyKey && modifiers == settings.hotkeyModifiers) {
         win::ShowMessage(L"現在の設定です。");
         return;
     }

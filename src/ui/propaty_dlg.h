@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "settings/trail_settings.h"
 #include "ui/hotkey_ex_ctrl.h"
 #include "win/dialog.h"
 
@@ -15,16 +16,8 @@ public:
 
     CPropatyDlg();
 
-    std::int32_t drawMode = 0;
-    std::int32_t lineColorIndex = 0;
-    std::int32_t pointColorIndex = 0;
-    std::int32_t lineWidthIndex = 0;
-    std::int32_t pointWidthIndex = 0;
-    std::int32_t opacityPercent = 0;
-    std::int32_t hotkeyKey = 0x34;
-    std::int32_t hotkeyModifiers = MOD_ALT;
-    std::int32_t lineKind = 0;
-    std::int32_t hotkeyEnabled = 0;
+    // The values being edited; the panel hands its own in and takes them back on OK.
+    settings::TrailSettings settings{0, 0, 0, 0, 0, 0, 0, 0, 0x34, MOD_ALT};
     CHotKeyExCtrl hotKeyCtrl;
     // How the test registration 102 is made; tests put their own here.
     BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;

@@ -26,6 +26,11 @@ public:
     int width() const noexcept { return width_; }
     int height() const noexcept { return height_; }
 
+    // The DPI the image is drawn for: that of the monitor its window is on.
+    // 0 (the default) stands for the resolution its DC reports.
+    int dpi() const noexcept { return dpi_; }
+    void SetDpi(int dpi) noexcept { dpi_ = dpi; }
+
     HDC GetDC() noexcept;
     void ReleaseDC() noexcept;
 
@@ -41,6 +46,7 @@ private:
     HDC dc_ = nullptr;
     HGDIOBJ oldBitmap_ = nullptr;
     int dcUsers_ = 0;
+    int dpi_ = 0;
 };
 
 // One acquisition of a back buffer's DC for the length of a scope.

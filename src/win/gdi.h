@@ -1,42 +1,23 @@
-// Move-only owners for GDI handles and scopes that put a DC back as it was.
+// Owners of GDI objects and scopes that put a DC back as it was.
 #pragma once
 
 #include <windows.h>
 
-#include <utility>
+#include "win/handle.h"
 
 namespace win {
 
-// Owns one GDI object and deletes it once. Copying would delete it twice.
-template <class Handle>
-class GdiObject {
-public:
-    GdiObject() noexcept = default;
-    explicit GdiObject(Handle handle) noexcept : handle_(handle) {}
-    GdiObject(GdiObject&& other) noexcept : handle_(other.release()) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
-
-    Handle get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != nullptr; }
-    Handle release() noexcept { return std::exchange(handle_, nullptr); }
-    void reset(Handle handle = nullptr) noexcept {
-        if (handle_) ::DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_ = nullptr;
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
 };
+// Owns one GDI object and deletes it once.
+template <class Handle>
+using GdiObject = Owned<Handle, DeleteGdiObject>;
 
 using Pen = GdiObject<HPEN>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
+using Font = GdiObject<HFONT>;
 
 // Selects an object into a DC and selects the previous one back on scope exit,
 // so the object is never deleted while still selected.

@@ -196,23 +196,32 @@ def circle(cx, cy, r, steps=24):
 
 
 class SettingsDialog:
-    """The open settings dialog, with its controls found from the template's dialog units
-    (MS Shell Dlg 8 under the pinned Japanese locale: 6 x 12 base units, 1.5 px per unit)."""
+    """The open settings dialog, with its controls found from the template's dialog units.
+    The pixels per unit come from the window on screen, so any DPI and font will do."""
 
-    CLIENT = (501, 302)  # 334 x 201 units
+    UNITS = (334, 201)  # the template's client size in dialog units
 
     def __init__(self, timeout=10.0):
         self.window = wait_for(lambda: next((w for w in top_windows() if w[0] == "設定"), None), timeout)
         if not self.window:
             raise AssertionError("the settings dialog did not open")
+        time.sleep(0.3)  # painted
         _, wx, wy, ww, wh = self.window
-        frame = (ww - self.CLIENT[0]) // 2
-        caption = wh - self.CLIENT[1] - 2 * frame
-        self.origin = (wx + frame, wy + frame + caption)
+        shot = Screenshot()
+        # Down the middle: the frame, the caption (the only saturated colour), then the client area.
+        column = [shot.pixel(wx + ww // 2, wy + y) for y in range(wh)]
+        caption = [y for y, c in enumerate(column) if max(c) - min(c) > 60]
+        if not caption:
+            raise AssertionError("no caption found on the settings dialog")
+        frame = caption[0] - 1
+        top = next(y for y in range(caption[0], wh) if y not in caption and column[y] == column[-frame - 2])
+        client = (ww - 2 * frame, wh - top - frame)
+        self.origin = (wx + frame, wy + top)
+        self.scale = (client[0] / self.UNITS[0], client[1] / self.UNITS[1])
 
     def point(self, x, y, w, h):
         """Screen centre of a control given by its template rectangle."""
-        return (self.origin[0] + round((x + w / 2) * 1.5), self.origin[1] + round((y + h / 2) * 1.5))
+        return (self.origin[0] + round((x + w / 2) * self.scale[0]), self.origin[1] + round((y + h / 2) * self.scale[1]))
 
     def click(self, x, y, w, h):
         click(*self.point(x, y, w, h))

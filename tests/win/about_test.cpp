@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <cwctype>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
 #include "ui/about_dlg.h"
 #include "ui/lodestar_dlg.h"
+#include "version.h"
 #include "win/module_path.h"
 
 using testing_support::PumpFor;
@@ -18,6 +23,11 @@ using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
 namespace {
+
+#define VIREON_WIDEN2(text) L##text
+#define VIREON_WIDEN(text) VIREON_WIDEN2(text)
+// The version text the resource carries, from the one place the numbers live.
+const std::wstring kVersionText = L"Ver.:" VIREON_WIDEN(VIREON_VERSION_TEXT);
 
 // The open About box: a dialog with the version line control.
 HWND FindAbout() {
@@ -83,7 +93,7 @@ TEST_F(AboutTest, CommandsTenToNineteenHexOpenItAndShowTheVersion) {
     for (WPARAM command : {0x0010, 0x0013, 0x001F}) {
         EXPECT_TRUE(OpensAbout(command)) << command;
         EXPECT_EQ(seen.title, L"Vireon");
-        EXPECT_EQ(seen.line, L"Vireon Ver.:1.0.1.106 ");
+        EXPECT_EQ(seen.line, L"Vireon " + kVersionText + L" ");
     }
     EXPECT_FALSE(OpensAbout(0x0020));
     EXPECT_TRUE(::IsWindow(main->hwnd()));
@@ -91,11 +101,11 @@ TEST_F(AboutTest, CommandsTenToNineteenHexOpenItAndShowTheVersion) {
 
 TEST(VersionText, ReadOnceFromTheProgramFileThenKept) {
     VersionTextCache cache;
-    EXPECT_STREQ(GetVersionText(cache, nullptr), L"Ver.:1.0.1.106");
-    EXPECT_STREQ(GetVersionText(cache, nullptr), L"Ver.:1.0.1.106");
+    EXPECT_EQ(GetVersionText(cache, nullptr), kVersionText);
+    EXPECT_EQ(GetVersionText(cache, nullptr), kVersionText);
     EXPECT_EQ(cache.reads, 1);
     EXPECT_EQ(cache.versionTextValid, 1);
-    EXPECT_EQ(std::wstring(cache.modulePath), win::ModuleFileName());
+    EXPECT_EQ(cache.modulePath, win::ModuleFileName());
 }
 
 TEST(VersionText, AFileWithoutAVersionBlockGivesTheEmptyTextAndIsTriedAgain) {
@@ -152,6 +162,38 @@ TEST(ProgramIcon, GroupHoldsFifteenImagesAtTheListedSizesAndDepths) {
         static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 48, 48, 0));
     EXPECT_NE(big, nullptr);
     ::DestroyIcon(big);
+}
+
+// What the linker and the resource script put in the exe: one manifest, language-neutral,
+// asking for common controls 6 and per-monitor DPI awareness.
+std::vector<std::pair<std::wstring, WORD>> manifests;
+BOOL CALLBACK OnManifestLanguage(HMODULE, LPCWSTR, LPCWSTR name, WORD language, LONG_PTR) {
+    manifests.emplace_back(IS_INTRESOURCE(name) ? std::to_wstring(reinterpret_cast<ULONG_PTR>(name)) : name, language);
+    return TRUE;
+}
+BOOL CALLBACK OnManifest(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR) {
+    ::EnumResourceLanguagesW(module, type, name, OnManifestLanguage, 0);
+    return TRUE;
+}
+
+TEST(Manifest, OneLanguageNeutralManifestAsksForCommonControlsSixAndPerMonitorDpi) {
+    manifests.clear();
+    ::EnumResourceNamesW(nullptr, RT_MANIFEST, OnManifest, 0);
+    const std::vector<std::pair<std::wstring, WORD>> expected{{L"1", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)}};
+    ASSERT_EQ(manifests, expected);
+
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const auto* text = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
+    const std::string manifest(text, ::SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find(R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")"), std::string::npos);
+    EXPECT_NE(manifest.find(">PerMonitorV2</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+
+    // The manifest took effect: comctl32 came from the side-by-side store.
+    std::wstring comctl = win::ModuleFileName(::GetModuleHandleW(L"comctl32.dll"));
+    for (wchar_t& c : comctl) c = static_cast<wchar_t>(::towlower(c));
+    EXPECT_NE(comctl.find(L"\\winsxs\\"), std::wstring::npos) << comctl.c_str();
 }
 
 }  // namespace

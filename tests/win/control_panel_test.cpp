@@ -10,6 +10,7 @@
 #include "test_support.h"
 #include "ui/control_dlg.h"
 
+using settings::TrailSettings;
 using testing_support::MessageBoxRecorder;
 using testing_support::PlainWindow;
 using testing_support::PumpFor;
@@ -162,13 +163,48 @@ TEST_F(ControlPanelTest, ButtonAndDialogBackgroundsAreTheLightGreyBrush) {
     EXPECT_EQ(brush.lbColor, RGB(200, 200, 200));
 }
 
-TEST_F(ControlPanelTest, DestroyingThePanelStopsTheTimerAndTakesTheOverlayWithIt) {
-    Start();
-    const HWND overlay = panel->overlay.hwnd();
-    EXPECT_TRUE(panel->DestroyWindow());
-    EXPECT_FALSE(::IsWindow(overlay));
-    EXPECT_EQ(panel->hwnd(), nullptr);
-    PumpFor(100);  // a late tick would find no window
+// Looks at the panel right after it handled WM_DESTROY, while its window still exists.
+struct AtDestroy {
+    static inline HWND panel = nullptr;
+    static inline HWND overlay = nullptr;
+    static inline bool timerRunning = false;
+    static inline bool overlayThere = false;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->message == WM_DESTROY && sent->hwnd == panel) {
+            // KillTimer finds the timer only if the panel left it running.
+            timerRunning = ::KillTimer(panel, CControlDlg::kTimerId) != FALSE;
+            overlayThere = ::IsWindow(overlay) != FALSE;
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt) {
+    app::appFolder = folder.path();
+    const struct {
+        const char* name;
+        void (*destroy)(CControlDlg& panel, HWND parent);
+    } ways[] = {
+        {"its own DestroyWindow", [](CControlDlg& p, HWND) { p.DestroyWindow(); }},
+        {"the system's DestroyWindow", [](CControlDlg& p, HWND) { ::DestroyWindow(p.hwnd()); }},
+        {"its parent's destruction", [](CControlDlg&, HWND parent) { ::DestroyWindow(parent); }},
+    };
+    for (const auto& way : ways) {
+        PlainWindow parent(L"main", RECT{0, 0, 200, 120});
+        CControlDlg dying;
+        ASSERT_TRUE(dying.Create(parent.hwnd()));
+        AtDestroy::panel = dying.hwnd();
+        AtDestroy::overlay = dying.overlay.hwnd();
+        AtDestroy::timerRunning = AtDestroy::overlayThere = true;
+        const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, AtDestroy::Hook, nullptr, ::GetCurrentThreadId());
+        way.destroy(dying, parent.hwnd());
+        ::UnhookWindowsHookEx(hook);
+        EXPECT_FALSE(AtDestroy::timerRunning) << way.name;
+        EXPECT_FALSE(AtDestroy::overlayThere) << way.name;
+        EXPECT_FALSE(::IsWindow(AtDestroy::overlay)) << way.name;
+        EXPECT_EQ(dying.hwnd(), nullptr) << way.name;
+    }
 }
 
 // A pointer source that fails on demand, as GetCursorPos does on the lock screen.
@@ -248,6 +284,65 @@ TEST_F(ControlPanelTest, TheHotkeyIsRegisteredWithoutRepeatAndStoredWithout) {
     panel->SaveSettings();
     EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"QVMODIFIERS", -1, panel->settingsPath.c_str()), 3);
     EXPECT_EQ(panel->settings.hotkeyModifiers, 3);
+}
+
+// The settings reaching the overlay, where the panel hands them over.
+class ApplySettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(overlay.Create(panel.hwnd()));
+        overlay.panelHwnd = panel.hwnd();
+        overlay.ResetOverlay();
+    }
+    void TearDown() override { overlay.DestroyWindow(); }
+    BYTE Alpha() const {
+        COLORREF key = 0;
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        ::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags);
+        EXPECT_EQ(key, RGB(0, 0, 1));
+        EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+        return alpha;
+    }
+
+    testing_support::PlainWindow panel{L"panel", RECT{0, 0, 50, 50}};
+    CMonitorWin overlay;
+};
+
+TEST_F(ApplySettingsTest, StyleAndAlphaFollowTheSettings) {
+    TrailSettings s;
+    s.opacityPercent = 40;
+    ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 102);
+    EXPECT_EQ(overlay.style.drawLines, 1);
+    EXPECT_EQ(overlay.style.drawPoints, 0);
+    EXPECT_EQ(overlay.style.opacityPercent, 40);
+
+    s.drawMode = 0;
+    s.lineColorIndex = 2;
+    s.lineKind = 1;
+    ApplySettings(s, overlay);
+    EXPECT_EQ(overlay.style.drawPoints, 1);
+    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
+    EXPECT_EQ(overlay.style.straightLines, 1);
+
+    s.lineColorIndex = 7;  // out of range: blue stays
+    ApplySettings(s, overlay);
+    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
+}
+
+TEST_F(ApplySettingsTest, OpacityOutsideThePercentRangeIsClampedForTheAlphaOnly) {
+    TrailSettings s;
+    s.opacityPercent = 101;
+    ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 255);
+    EXPECT_EQ(overlay.style.opacityPercent, 101);
+    s.opacityPercent = -10;
+    ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 0);
+    s.opacityPercent = 1;
+    ApplySettings(s, overlay);
+    EXPECT_EQ(Alpha(), 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "overlay/monitor_win.h"
 #include "test_support.h"
+#include "win/dpi.h"
 
 #include <cstring>
 
@@ -34,6 +35,22 @@ protected:
     // Moves the pointer along a short diagonal ending at (x, y).
     void MoveTo(int x, int y) {
         for (int i = 5; i >= 0; --i) overlay.UpdateTrail(x - 3 * i, y - 2 * i);
+    }
+
+    // Thickness of the red line in the middle column after a horizontal movement.
+    int LineThickness() {
+        overlay.trailOn = 1;
+        overlay.style.drawPoints = 0;
+        overlay.style.straightLines = 1;
+        for (int i = 0; i < trail::kHistoryLength; ++i) overlay.UpdateTrail(500 + 20 * i, 400);
+        int red = 0;
+        for (int y = 0; y < overlay.backBuffer.height(); ++y)
+            red += testing_support::PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, y) == RGB(255, 0, 0);
+        return red;
+    }
+    SIZE Size() const {
+        const RECT r = OverlayRect();
+        return {r.right - r.left, r.bottom - r.top};
     }
 
     PlainWindow panel{L"panel", kPanelRect};
@@ -186,6 +203,35 @@ TEST_F(OverlayTest, DialogBackgroundIsTheKeyBrushAndErasingIsSkipped) {
     EXPECT_EQ(brush.lbColor, RGB(0, 0, 1));
 }
 
+// What Windows sends a per-monitor-aware window moved to a monitor of another
+// DPI; the suggested rectangle scales in proportion, which dialog units do not.
+void SendDpiChanged(HWND window, int dpi) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 3, r.top + (r.bottom - r.top) * 3};
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST_F(OverlayTest, OnAMonitorOfAnotherDpiTheWindowImageAndWidthsFollow) {
+    if (win::WindowDpi(overlay.hwnd()) != 96) GTEST_SKIP() << "starts from 96 DPI";
+    const SIZE at96 = Size();
+    ASSERT_EQ(LineThickness(), 7);  // 5 points
+
+    SendDpiChanged(overlay.hwnd(), 144);
+    // The template at 144 DPI, as the dialog manager lays it out in a 144 DPI prefix.
+    EXPECT_EQ(Size().cx, 1000);
+    EXPECT_EQ(Size().cy, 540);
+    EXPECT_EQ(overlay.backBuffer.width(), 1000);
+    EXPECT_EQ(overlay.backBuffer.height(), 540);
+    EXPECT_EQ(LineThickness(), 10);
+
+    SendDpiChanged(overlay.hwnd(), 96);
+    EXPECT_EQ(Size().cx, at96.cx);
+    EXPECT_EQ(Size().cy, at96.cy);
+    EXPECT_EQ(overlay.backBuffer.width(), at96.cx);
+    EXPECT_EQ(LineThickness(), 7);
+}
+
 TEST_F(OverlayTest, ADrawingTickHasPaintedTheWindowWhenItReturns) {
     overlay.trailOn = 1;
     MoveTo(640, 480);
@@ -194,14 +240,32 @@ TEST_F(OverlayTest, ADrawingTickHasPaintedTheWindowWhenItReturns) {
     EXPECT_FALSE(::GetUpdateRect(overlay.hwnd(), nullptr, FALSE));
 }
 
-TEST_F(OverlayTest, PaintingAfterDrawingTicksKeepsWorking) {
+TEST_F(OverlayTest, PaintingPutsTheImageOntoTheWindowPixelForPixel) {
     overlay.trailOn = 1;
-    for (int i = 0; i < 30; ++i) {
-        overlay.UpdateTrail(500 + 7 * i, 400 + (i % 5) * 9);
-        ::UpdateWindow(overlay.hwnd());
-    }
+    for (int i = 0; i < 30; ++i) overlay.UpdateTrail(500 + 7 * i, 400 + (i % 5) * 9);
     PumpMessages();
-    EXPECT_TRUE(Visible());
+    ASSERT_TRUE(Visible());
+
+    // What the window shows, read back through its own DC.
+    const int width = overlay.backBuffer.width();
+    const int height = overlay.backBuffer.height();
+    win::BackBuffer shown;
+    ASSERT_TRUE(shown.Create(width, height));
+    const HDC window = ::GetDC(overlay.hwnd());
+    ::BitBlt(win::BufferDC(shown).get(), 0, 0, width, height, window, 0, 0, SRCCOPY);
+    ::ReleaseDC(overlay.hwnd(), window);
+
+    int drawn = 0;
+    int different = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const COLORREF image = testing_support::PixelColor(overlay.backBuffer, x, y);
+            drawn += image != RGB(0, 0, 1);
+            different += testing_support::PixelColor(shown, x, y) != image;
+        }
+    }
+    EXPECT_GT(drawn, 100) << "the trail is in the image";
+    EXPECT_EQ(different, 0) << "the window shows the image 1:1";
 }
 
 TEST_F(OverlayTest, ThousandTicksWithPaintingLeaveNoGdiObjectBehind) {

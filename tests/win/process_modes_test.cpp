@@ -10,7 +10,7 @@ namespace {
 TEST(ProcessModes, AppFolderIsTheProgramFoldersAbsolutePathAndBecomesCurrent) {
     wchar_t before[MAX_PATH];
     ::GetCurrentDirectoryW(MAX_PATH, before);
-    app::TakeAppFolder();
+    app::TakeAppFolder(app::CommandLineArguments());
     std::wstring module = win::ModuleFileName();
     module.erase(module.rfind(L'\\'));
     EXPECT_EQ(app::appFolder, module);
@@ -21,7 +21,7 @@ TEST(ProcessModes, AppFolderIsTheProgramFoldersAbsolutePathAndBecomesCurrent) {
 }
 
 TEST(ProcessModes, NoSwitchesLeaveTheInitialModes) {
-    app::ScanSwitches();
+    app::ScanSwitches(app::CommandLineArguments());
     EXPECT_EQ(app::debugMode, 0);
     EXPECT_EQ(app::readWriteMode, 1);
 }

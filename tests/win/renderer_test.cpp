@@ -43,7 +43,7 @@ class RendererTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(buffer.Create(kW, kH));
-        trail::ClearImage(buffer, kKey);
+        trail::ClearImage(win::BufferDC(buffer).get(), buffer, kKey);
     }
 
     std::set<COLORREF> Colors() const {
@@ -73,8 +73,8 @@ TEST_F(RendererTest, ClearFillsEveryPixelWithTheKey) {
 TEST_F(RendererTest, StraightLinesWithPointsPutDotsOnTopOfVertices) {
     const auto path = HorizontalPath(20);
     const auto style = Style(1, 1, 1);
-    trail::DrawStraightLines(buffer, path, style);
-    const Point newest = trail::DrawPoints(buffer, path, style);
+    trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
+    const Point newest = trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
 
     // Both at 5 pt: lw = pw = 7 px at 96 DPI; vertex i lands at 200 + (i - 7) * 20.
     EXPECT_EQ(newest, (Point{60, 150}));
@@ -90,8 +90,8 @@ TEST_F(RendererTest, PointsOnlyDrawsRoundDotsOfThePointWidth) {
     auto style = Style(0, 1, 0);
     style.pointWidthPt = 10;  // 13 px
     const auto path = HorizontalPath(40);
-    trail::DrawCurve(buffer, path, style);  // draws nothing: lines are off
-    const Point newest = trail::DrawPoints(buffer, path, style);
+    trail::DrawCurve(win::BufferDC(buffer).get(), buffer, path, style);  // draws nothing: lines are off
+    const Point newest = trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
 
     // pw / 2 = 6: margin 36, so the newest point at 200 - 280 is clamped to 36.
     EXPECT_EQ(newest, (Point{36, 150}));
@@ -104,8 +104,8 @@ TEST_F(RendererTest, CurveTouchesPixelsOnlyWithTheExactLineColour) {
     PointArray path{};
     for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {-140 + i * 20, (i % 2) ? 40 : -40};
     const auto style = Style(1, 0, 0);
-    trail::DrawCurve(buffer, path, style);
-    const Point newest = trail::DrawPoints(buffer, path, style);
+    trail::DrawCurve(win::BufferDC(buffer).get(), buffer, path, style);
+    const Point newest = trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
 
     EXPECT_EQ(newest, (Point{60, 110}));
     // Without smoothing nothing is blended with the key colour.
@@ -118,7 +118,7 @@ TEST_F(RendererTest, CurveTouchesPixelsOnlyWithTheExactLineColour) {
 TEST_F(RendererTest, TwoDistinctCurvePointsDrawOneStraightSegment) {
     PointArray path = AllAt({50, 0});
     for (int i = 8; i < trail::kHistoryLength; ++i) path[i] = {-50, 0};
-    trail::DrawCurve(buffer, path, Style(1, 0, 0));
+    trail::DrawCurve(win::BufferDC(buffer).get(), buffer, path, Style(1, 0, 0));
     for (int x = 155; x <= 245; x += 10) EXPECT_EQ(PixelColor(buffer, x, 150), RGB(255, 0, 0)) << x;
     EXPECT_EQ(PixelColor(buffer, 150, 160), kKey);
 }
@@ -126,16 +126,16 @@ TEST_F(RendererTest, TwoDistinctCurvePointsDrawOneStraightSegment) {
 TEST_F(RendererTest, RestingPathDrawsOnlyOneCentredDot) {
     const auto path = AllAt({0, 0});
     for (int straight : {0, 1}) {
-        trail::ClearImage(buffer, kKey);
+        trail::ClearImage(win::BufferDC(buffer).get(), buffer, kKey);
         const auto style = Style(1, 0, straight);
         if (straight)
-            trail::DrawStraightLines(buffer, path, style);
+            trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
         else
-            trail::DrawCurve(buffer, path, style);
+            trail::DrawCurve(win::BufferDC(buffer).get(), buffer, path, style);
         EXPECT_EQ(Colors(), std::set<COLORREF>{kKey}) << "straight " << straight;
     }
     auto style = Style(0, 1, 0);
-    const Point newest = trail::DrawPoints(buffer, path, style);
+    const Point newest = trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
     EXPECT_EQ(newest, (Point{kW / 2, kH / 2}));
     EXPECT_EQ(RunLength(kW / 2, kH / 2, style.pointColor), 7);
 }
@@ -145,8 +145,8 @@ TEST_F(RendererTest, NothingDrawnStillPlacesTheNewestPointWithThePointMargin) {
     style.pointWidthPt = 2;  // 3 px: margin 31
     style.lineWidthPt = 10;  // 13 px: margin 36
     const auto path = AllAt({-1000, 1000});
-    trail::DrawStraightLines(buffer, path, style);
-    EXPECT_EQ(trail::DrawPoints(buffer, path, style), (Point{31, kH - 31 - 1}));
+    trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
+    EXPECT_EQ(trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style), (Point{31, kH - 31 - 1}));
     EXPECT_EQ(Colors(), std::set<COLORREF>{kKey});
 }
 
@@ -156,8 +156,8 @@ TEST_F(RendererTest, LinesOnlyWithAClampedNewestPointStartAtTheLineMargin) {
     style.pointWidthPt = 2;  // pw 3, margin 31
     PointArray path{};
     for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {-400 + i * 40, 0};
-    trail::DrawStraightLines(buffer, path, style);
-    const Point newest = trail::DrawPoints(buffer, path, style);
+    trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
+    const Point newest = trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
     EXPECT_EQ(newest, (Point{31, 150}));
     EXPECT_EQ(PixelColor(buffer, 36, 150), style.lineColor);
     EXPECT_EQ(PixelColor(buffer, 36 - 7, 150), kKey);  // the round cap reaches 6 px beyond
@@ -168,8 +168,8 @@ TEST_F(RendererTest, BlackIsDrawnVisiblyAgainstTheKey) {
     style.lineColor = RGB(0, 0, 0);
     style.pointColor = RGB(0, 0, 0);
     const auto path = HorizontalPath(20);
-    trail::DrawStraightLines(buffer, path, style);
-    trail::DrawPoints(buffer, path, style);
+    trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
+    trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
     EXPECT_EQ(PixelColor(buffer, 70, 150), RGB(0, 0, 0));
     EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, RGB(0, 0, 0)}));
 }
@@ -180,7 +180,7 @@ TEST_F(RendererTest, NestedDcAcquisitionsShareOneContext) {
     EXPECT_EQ(outer, inner);
     buffer.ReleaseDC();
     EXPECT_NE(::GetCurrentObject(outer, OBJ_BITMAP), nullptr);
-    trail::ClearImage(buffer, RGB(0, 255, 0));  // nests a third time
+    trail::ClearImage(win::BufferDC(buffer).get(), buffer, RGB(0, 255, 0));  // nests a third time
     buffer.ReleaseDC();
     EXPECT_EQ(PixelColor(buffer, 0, 0), RGB(0, 255, 0));
 }
@@ -194,12 +194,12 @@ TEST(RendererBalance, ThousandDrawingTicksLeaveNoGdiObjectBehind) {
             for (int i = 0; i < trail::kHistoryLength; ++i)
                 path[i] = {(t * 7 + i * 13) % 300 - 150, (t * 3 + i * 11) % 200 - 100};
             auto style = Style(1, t % 3 != 2, t % 2);
-            trail::ClearImage(buffer, kKey);
+            trail::ClearImage(win::BufferDC(buffer).get(), buffer, kKey);
             if (style.straightLines)
-                trail::DrawStraightLines(buffer, path, style);
+                trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, path, style);
             else
-                trail::DrawCurve(buffer, path, style);
-            trail::DrawPoints(buffer, path, style);
+                trail::DrawCurve(win::BufferDC(buffer).get(), buffer, path, style);
+            trail::DrawPoints(win::BufferDC(buffer).get(), buffer, path, style);
         }
     };
     run(50);  // warm-up: GDI+ and GDI caches settle

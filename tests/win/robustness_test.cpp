@@ -202,8 +202,8 @@ TEST(BadInput, AFolderOrAReadOnlyFileWhereTheFileShouldBe) {
 // In a child process started with an odd command line: scan it and report.
 TEST(CommandLineChild, ScanAndReport) {
     if (!::GetEnvironmentVariableW(L"VIREON_COMMAND_LINE_CHILD", nullptr, 0)) GTEST_SKIP() << "runs as a child";
-    app::ScanSwitches();
-    app::TakeAppFolder();
+    app::ScanSwitches(app::CommandLineArguments());
+    app::TakeAppFolder(app::CommandLineArguments());
     std::printf("RESULT debug=%d rw=%d folder=%d\n", app::debugMode, app::readWriteMode,
                 app::appFolder.empty() ? 0 : 1);
 }

@@ -64,16 +64,16 @@ void Tap(WORD vk) {
 // Settings as the panel hands them over: points and lines, blue lines, black
 // 10-point dots, 40 % opaque, straight lines, hotkey Alt+4 enabled.
 void Fill(CPropatyDlg& d) {
-    d.drawMode = 0;
-    d.lineColorIndex = 2;
-    d.pointColorIndex = 4;
-    d.lineWidthIndex = 0;
-    d.pointWidthIndex = 2;
-    d.opacityPercent = 40;
-    d.lineKind = 1;
-    d.hotkeyEnabled = 1;
-    d.hotkeyKey = '4';
-    d.hotkeyModifiers = MOD_ALT;
+    d.settings.drawMode = 0;
+    d.settings.lineColorIndex = 2;
+    d.settings.pointColorIndex = 4;
+    d.settings.lineWidthIndex = 0;
+    d.settings.pointWidthIndex = 2;
+    d.settings.opacityPercent = 40;
+    d.settings.lineKind = 1;
+    d.settings.hotkeyEnabled = 1;
+    d.settings.hotkeyKey = '4';
+    d.settings.hotkeyModifiers = MOD_ALT;
 }
 
 TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
@@ -174,30 +174,30 @@ TEST(SettingsDialog, ShowsTheStoredValuesWithFocusOnTheSliderAndHandsThemBack) {
         Click(d, IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(dialog.pointColorIndex, 1);
-    EXPECT_EQ(dialog.lineColorIndex, 2);
-    EXPECT_EQ(dialog.pointWidthIndex, 2);
-    EXPECT_EQ(dialog.opacityPercent, 40);
-    EXPECT_EQ(dialog.lineKind, 1);
-    EXPECT_EQ(dialog.hotkeyKey, '4');
-    EXPECT_EQ(dialog.hotkeyModifiers, MOD_ALT);
+    EXPECT_EQ(dialog.settings.pointColorIndex, 1);
+    EXPECT_EQ(dialog.settings.lineColorIndex, 2);
+    EXPECT_EQ(dialog.settings.pointWidthIndex, 2);
+    EXPECT_EQ(dialog.settings.opacityPercent, 40);
+    EXPECT_EQ(dialog.settings.lineKind, 1);
+    EXPECT_EQ(dialog.settings.hotkeyKey, '4');
+    EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_ALT);
 }
 
 TEST(SettingsDialog, OutOfRangeValuesSelectNothingAndComeBackAsMinusOneOrTheSliderEnd) {
     CPropatyDlg dialog;
     Fill(dialog);
-    dialog.lineColorIndex = 7;
-    dialog.drawMode = -1;
-    dialog.opacityPercent = 150;
+    dialog.settings.lineColorIndex = 7;
+    dialog.settings.drawMode = -1;
+    dialog.settings.opacityPercent = 150;
     const INT_PTR result = RunModal(dialog, [](HWND d) {
         for (int id = IDC_LINE_RED; id <= IDC_LINE_BLACK; ++id) EXPECT_FALSE(Checked(d, id)) << id;
         for (int id = IDC_DRAW_BOTH; id <= IDC_DRAW_LINES; ++id) EXPECT_FALSE(Checked(d, id)) << id;
         Click(d, IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(dialog.lineColorIndex, -1);
-    EXPECT_EQ(dialog.drawMode, -1);
-    EXPECT_EQ(dialog.opacityPercent, 100);
+    EXPECT_EQ(dialog.settings.lineColorIndex, -1);
+    EXPECT_EQ(dialog.settings.drawMode, -1);
+    EXPECT_EQ(dialog.settings.opacityPercent, 100);
 }
 
 // The entry typed into the field, as the hook would leave it.
@@ -214,15 +214,15 @@ TEST(SettingsDialog, OkTestsOnlyAnEnabledChangedCombination) {
         MessageBoxRecorder boxes;
         CPropatyDlg dialog;
         Fill(dialog);
-        dialog.hotkeyEnabled = 0;
+        dialog.settings.hotkeyEnabled = 0;
         EXPECT_EQ(RunModal(dialog,
                            [&](HWND d) {
                                Enter(dialog, 'T', HOTKEYF_CONTROL | HOTKEYF_ALT);
                                Click(d, IDOK);
                            }),
                   IDOK);
-        EXPECT_EQ(dialog.hotkeyKey, '4');
-        EXPECT_EQ(dialog.hotkeyModifiers, MOD_ALT);
+        EXPECT_EQ(dialog.settings.hotkeyKey, '4');
+        EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_ALT);
         EXPECT_TRUE(boxes.boxes().empty());
     }
     {  // Enabled and unchanged: accepted without a test.
@@ -242,8 +242,8 @@ TEST(SettingsDialog, OkTestsOnlyAnEnabledChangedCombination) {
                                Click(d, IDOK);
                            }),
                   IDOK);
-        EXPECT_EQ(dialog.hotkeyKey, VK_F9);
-        EXPECT_EQ(dialog.hotkeyModifiers, MOD_SHIFT | MOD_WIN);
+        EXPECT_EQ(dialog.settings.hotkeyKey, VK_F9);
+        EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_SHIFT | MOD_WIN);
         EXPECT_TRUE(boxes.boxes().empty());
         EXPECT_TRUE(::RegisterHotKey(other.hwnd(), 2, MOD_SHIFT | MOD_WIN, VK_F9))
             << "the test registration was released";
@@ -266,7 +266,7 @@ TEST(SettingsDialog, OkTestsOnlyAnEnabledChangedCombination) {
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].text,
                   L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
-        EXPECT_EQ(dialog.hotkeyKey, '4');
+        EXPECT_EQ(dialog.settings.hotkeyKey, '4');
     }
     ::UnregisterHotKey(other.hwnd(), 1);
 }
@@ -277,7 +277,7 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
     MessageBoxRecorder boxes;
     CPropatyDlg dialog;
     Fill(dialog);
-    dialog.hotkeyEnabled = 0;
+    dialog.settings.hotkeyEnabled = 0;
     testing_support::RecordedRegistration::calls.clear();
     dialog.registerHotKey = testing_support::RecordedRegistration::Register;
     EXPECT_EQ(RunModal(dialog,
@@ -295,8 +295,8 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
     EXPECT_EQ(boxes.boxes()[1].text, L"設定可能です.");
     EXPECT_EQ(boxes.boxes()[2].text,
               L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
-    EXPECT_EQ(dialog.hotkeyKey, '4');
-    EXPECT_EQ(dialog.hotkeyModifiers, MOD_ALT);
+    EXPECT_EQ(dialog.settings.hotkeyKey, '4');
+    EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_ALT);
     // The test registrations ask not to repeat, as the real one does.
     const std::vector<std::pair<int, UINT>> tried{{102, MOD_SHIFT | MOD_NOREPEAT},
                                                   {102, MOD_CONTROL | MOD_ALT | MOD_NOREPEAT}};

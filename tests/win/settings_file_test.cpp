@@ -1,8 +1,6 @@
-// The INI file as the platform's profile functions read and write it, and the
-// settings reaching the overlay.
+// The INI file as the platform's profile functions read and write it.
 #include <gtest/gtest.h>
 
-#include "overlay/monitor_win.h"
 #include "settings/settings_file.h"
 #include "test_support.h"
 #include "windows_profile_reader.h"
@@ -176,64 +174,6 @@ TEST(SettingsFile, ANotepadUtf8FileIsSavedSoThatWindowsReadsTheValues) {
     EXPECT_EQ(testing_support::WindowsProfileValue(saved, u"SYSTEM", u"LINECOLOR"), u"4");
     EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"LINECOLOR", -1, path.c_str()), 4);
     EXPECT_NE(saved.find("; \xE3\x83\xA1\xE3\x83\xA2\r\n"), std::string::npos);
-}
-
-class ApplySettingsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(overlay.Create(panel.hwnd()));
-        overlay.panelHwnd = panel.hwnd();
-        overlay.ResetOverlay();
-    }
-    void TearDown() override { overlay.DestroyWindow(); }
-    BYTE Alpha() const {
-        COLORREF key = 0;
-        BYTE alpha = 0;
-        DWORD flags = 0;
-        ::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags);
-        EXPECT_EQ(key, RGB(0, 0, 1));
-        EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
-        return alpha;
-    }
-
-    testing_support::PlainWindow panel{L"panel", RECT{0, 0, 50, 50}};
-    CMonitorWin overlay;
-};
-
-TEST_F(ApplySettingsTest, StyleAndAlphaFollowTheSettings) {
-    TrailSettings s;
-    s.opacityPercent = 40;
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(Alpha(), 102);
-    EXPECT_EQ(overlay.style.drawLines, 1);
-    EXPECT_EQ(overlay.style.drawPoints, 0);
-    EXPECT_EQ(overlay.style.opacityPercent, 40);
-
-    s.drawMode = 0;
-    s.lineColorIndex = 2;
-    s.lineKind = 1;
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(overlay.style.drawPoints, 1);
-    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
-    EXPECT_EQ(overlay.style.straightLines, 1);
-
-    s.lineColorIndex = 7;  // out of range: blue stays
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
-}
-
-TEST_F(ApplySettingsTest, OpacityOutsideThePercentRangeIsClampedForTheAlphaOnly) {
-    TrailSettings s;
-    s.opacityPercent = 101;
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(Alpha(), 255);
-    EXPECT_EQ(overlay.style.opacityPercent, 101);
-    s.opacityPercent = -10;
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(Alpha(), 0);
-    s.opacityPercent = 1;
-    settings::ApplySettings(s, overlay);
-    EXPECT_EQ(Alpha(), 2);
 }
 
 }  // namespace

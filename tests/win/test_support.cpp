@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include "win/file.h"
+
 #include <winternl.h>
 
 #include <cstdint>
@@ -35,14 +37,6 @@ PlainWindow::PlainWindow(const wchar_t* title, RECT rect, bool visible) {
 
 PlainWindow::~PlainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 namespace {
@@ -139,15 +133,6 @@ LRESULT CALLBACK MessageBoxRecorder::Hook(int code, WPARAM wParam, LPARAM lParam
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void PumpFor(int ms) {
-    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(ms);
-    while (::GetTickCount64() < end) {
-        PumpMessages();
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    PumpMessages();
-}
-
 TempFolder::TempFolder() {
     wchar_t base[MAX_PATH];
     ::GetTempPathW(MAX_PATH, base);
@@ -178,14 +163,8 @@ TempFolder::~TempFolder() {
 }
 
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
-    ::CloseHandle(file);
-    return bytes;
+    DWORD error = ERROR_SUCCESS;
+    return win::ReadFileBytes(path, error).value_or(std::string());
 }
 
 void WriteBytes(const std::wstring& path, const std::string& bytes) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win/back_buffer.h"
+#include "win/message_pump.h"
 
 namespace testing_support {
 
@@ -27,8 +28,8 @@ private:
     HWND hwnd_ = nullptr;
 };
 
-// Delivers whatever is queued for this thread's windows.
-void PumpMessages();
+using win::PumpFor;
+using win::PumpMessages;
 
 // A fresh folder under the temp directory, removed with its files at scope exit.
 class TempFolder {
@@ -87,9 +88,6 @@ struct RecordedRegistration {
         return ::RegisterHotKey(window, id, modifiers, key);
     }
 };
-
-// Delivers messages for about `ms` milliseconds, so that timers get to fire.
-void PumpFor(int ms);
 
 // The number of live GDI objects of this process (GetGuiResources is a stub under Wine).
 int CountGdiObjects();

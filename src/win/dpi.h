@@ -1,0 +1,25 @@
+// Dots per inch as a per-monitor-aware program sees them, on every system the
+// program runs on: the newer calls are looked up, and older systems fall back
+// to the system DPI (Windows 7 and 8 run the program system-aware).
+#pragma once
+
+#include <windows.h>
+
+namespace win {
+
+// The DPI of the monitor the window is on (GetDpiForWindow, Windows 10 1607
+// and later); elsewhere the system DPI.
+int WindowDpi(HWND window) noexcept;
+
+// Turns off the dialog manager's own resizing, font change and re-layout of a
+// dialog on WM_DPICHANGED (SetDialogDpiChangeBehavior, Windows 10 1703 and
+// later), for a dialog that sizes itself.
+void KeepDialogLayoutOnDpiChange(HWND dialog) noexcept;
+
+// The pixel size of `dialog`, made from template `templateId`, laid out at
+// `dpi`: the template's dialog units through the base units of the dialog's
+// font at that DPI, as the dialog manager computes them. {0, 0} when the
+// template cannot be read.
+SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) noexcept;
+
+}  // namespace win

@@ -1,0 +1,100 @@
+// At 150 % (144 DPI), as a per-monitor-aware program sees it on Windows: sharp
+// pens of the right width, and the overlay and the dialogs laid out at that
+// DPI. Runs in the 144 DPI Wine prefix; skips itself anywhere else.
+#include <gtest/gtest.h>
+
+#include "overlay/monitor_win.h"
+#include "resource.h"
+#include "test_support.h"
+#include "trail/trail_renderer.h"
+#include "ui/about_dlg.h"
+#include "ui/propaty_dlg.h"
+#include "win/dpi.h"
+
+using testing_support::PixelColor;
+using testing_support::PlainWindow;
+
+namespace {
+
+class HighDpi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (win::WindowDpi(panel.hwnd()) != 144) GTEST_SKIP() << "runs in the 144 DPI prefix";
+        ASSERT_TRUE(overlay.Create(panel.hwnd()));
+        overlay.panelHwnd = panel.hwnd();
+        overlay.ResetOverlay();
+    }
+    void TearDown() override {
+        if (overlay.hwnd()) overlay.DestroyWindow();
+    }
+
+    PlainWindow panel{L"panel", RECT{0, 0, 50, 50}};
+    CMonitorWin overlay;
+};
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+TEST_F(HighDpi, PenWidthsAreTheirPointsAtTheMonitorDpi) {
+    trail::PointArray path{};
+    for (int i = 0; i < trail::kHistoryLength; ++i) path[i] = {-140 + 20 * i, 0};
+    trail::TrailStyle style;
+    style.drawPoints = 0;
+    style.lineColor = RGB(255, 0, 0);
+    for (const auto& [points, pixels] : {std::pair{2, 4}, std::pair{5, 10}, std::pair{10, 20}}) {
+        style.lineWidthPt = points;
+        trail::ClearImage(win::BufferDC(overlay.backBuffer).get(), overlay.backBuffer, overlay.colorKey);
+        trail::DrawStraightLines(win::BufferDC(overlay.backBuffer).get(), overlay.backBuffer, path, style);
+        int red = 0;
+        for (int y = 0; y < overlay.backBuffer.height(); ++y)
+            red += PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, y) == RGB(255, 0, 0);
+        EXPECT_EQ(red, pixels) << points << " points";
+    }
+}
+
+TEST_F(HighDpi, OverlayIsItsTemplateAtTheDpiAndTheEdgeMarginFollowsThePen) {
+    RECT r{};
+    ::GetWindowRect(overlay.hwnd(), &r);
+    EXPECT_EQ(r.right - r.left, 1000);
+    EXPECT_EQ(r.bottom - r.top, 540);
+    EXPECT_EQ(overlay.backBuffer.width(), 1000);
+    EXPECT_EQ(overlay.backBuffer.height(), 540);
+    EXPECT_EQ(overlay.backBuffer.dpi(), 144);
+
+    // A point far to the left and above, drawn as a 5-point dot: 10 px, margin 30 + 5.
+    trail::PointArray distant{};
+    distant.fill({-100000, -100000});
+    trail::TrailStyle style;
+    style.drawLines = 0;
+    style.pointWidthPt = 5;
+    const trail::Point newest =
+        trail::DrawPoints(win::BufferDC(overlay.backBuffer).get(), overlay.backBuffer, distant, style);
+    EXPECT_EQ(newest.x, 35);
+    EXPECT_EQ(newest.y, 35);
+}
+
+TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretched) {
+    // The dialog manager and the overlay's own sizing agree on every template.
+    EXPECT_EQ(win::TemplateSizeAtDpi(overlay.hwnd(), IDD_MONITOR, 144).cx, 1000);
+    EXPECT_EQ(win::TemplateSizeAtDpi(overlay.hwnd(), IDD_MONITOR, 144).cy, 540);
+
+    CPropatyDlg settingsDialog;
+    ASSERT_TRUE(settingsDialog.Create(nullptr));
+    const SIZE settingsSize = ClientSize(settingsDialog.hwnd());
+    EXPECT_EQ(settingsSize.cx, win::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cx);
+    EXPECT_EQ(settingsSize.cy, win::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
+    EXPECT_EQ(settingsSize.cx, 668);  // 334 x 201 dialog units, 501 x 302 px at 96 DPI
+    EXPECT_EQ(settingsSize.cy, 427);
+    settingsDialog.DestroyWindow();
+
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create(nullptr));
+    EXPECT_EQ(ClientSize(about.hwnd()).cx, win::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cx);
+    EXPECT_EQ(ClientSize(about.hwnd()).cy, win::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cy);
+    about.DestroyWindow();
+}
+
+}  // namespace
