@@ -1,23 +1,42 @@
 #!/usr/bin/env bash
-# Builds Vireon.exe and runs it under Wine on your display. Without a display it
-# runs a headless demo instead and writes screenshots to build/demo.
+# Builds Vireon.exe and runs it under Wine on your display, in a Wine prefix of
+# its own under your data folder: windows managed by your window manager, the
+# Japanese fonts linked, Vireon.ini next to the exe (build/app). Without a
+# display it runs the headless demo instead and writes screenshots to build/demo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/bootstrap.sh
 
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target Vireon -j "$(nproc)"
-exe=$PWD/build/windows/Vireon.exe
+display_up() {
+  [ -n "${DISPLAY:-}" ] || return 1
+  local n=${DISPLAY#*:}
+  n=${n%%.*}
+  # A local display has its socket; a remote one is taken at its word.
+  [ "${DISPLAY%%:*}" != "" ] || [ -S "/tmp/.X11-unix/X$n" ]
+}
 
-source scripts/wine-env.sh
-vireon_prepare_prefix
+if display_up; then
+  scripts/bootstrap.sh run
+else
+  scripts/bootstrap.sh demo
+fi
+cmake --preset app >/dev/null
+cmake --build --preset app -j "$(nproc)"
+exe=$PWD/build/app/Vireon.exe
 
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  echo "run: starting $exe on $DISPLAY"
-  exec wine "$exe" "$@"
+if display_up; then
+  export WINEPREFIX=${VIREON_DESKTOP_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/vireon/wineprefix}
+  source scripts/wine-env.sh
+  vireon_prepare_desktop_prefix
+  echo "run: starting $exe on $DISPLAY (Wine prefix $WINEPREFIX)"
+  wine "$exe" "$@"
+  # Wine's own helper processes end with the server a few seconds after the program.
+  wineserver -w
+  exit 0
 fi
 
 echo "run: no display, running the headless demo"
+source scripts/wine-env.sh
+vireon_prepare_prefix
 trap vireon_stop_display EXIT
 vireon_start_display
 python3 scripts/demo.py "$exe" "$PWD/build/demo"

@@ -1,5 +1,5 @@
 # Sourced by the test and run scripts: a Wine prefix inside the build folder,
-# a private X display and a persistent wineserver, all stopped by vireon_stop_display.
+# a private X display and a wineserver kept while tests run, all stopped by vireon_stop_display.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
 # A second prefix at 144 DPI (150 %): what a DPI-aware program sees on Windows
@@ -31,6 +31,22 @@ vireon_prepare_prefix() {
   touch "$ready"
 }
 
+# The prefix the run command uses on a real desktop: like the test prefix, but
+# the window manager manages the windows (a movable main window with a taskbar
+# entry; the overlay stays an unmanaged, click-through popup).
+vireon_prepare_desktop_prefix() {
+  local ready="$WINEPREFIX/.vireon-ready-desktop-1"
+  [ -f "$ready" ] && return 0
+  echo "wine: preparing the prefix in $WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  DISPLAY= wineboot -i >/dev/null 2>&1
+  wineserver -w
+  ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+  wine winecfg -v win10 >/dev/null 2>&1
+  wineserver -w
+  touch "$ready"
+}
+
 vireon_prepare_prefix_144() {
   local ready="$VIREON_WINEPREFIX_144/.vireon-ready-1"
   [ -f "$ready" ] && return 0
@@ -45,19 +61,25 @@ vireon_prepare_prefix_144() {
 }
 
 vireon_start_display() {
-  local n=99
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and reports it (-displayfd).
+  local fifo n=""
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
   VIREON_XVFB_PID=$!
+  read -r -t 20 n <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$n" ] || ! DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
+    echo "wine: Xvfb did not start a display" >&2
+    return 1
+  fi
   export DISPLAY=":$n"
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.05
-  done
   local prefix
   for prefix in "$WINEPREFIX" "$VIREON_WINEPREFIX_144"; do
     [ -d "$prefix" ] || continue
-    WINEPREFIX="$prefix" wineserver -p 2>/dev/null || true  # one may be running already
+    # Kept while the tests run, and gone by itself a minute after the last
+    # Wine process ends, so that a killed run leaves no server behind.
+    WINEPREFIX="$prefix" wineserver -p60 2>/dev/null || true  # one may be running already
     # Wine's helper processes must not inherit a test's output pipe.
     WINEPREFIX="$prefix" wine cmd.exe /c exit </dev/null >/dev/null 2>&1
   done

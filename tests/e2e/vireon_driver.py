@@ -61,14 +61,18 @@ def wait_for(predicate, timeout=10.0, step=0.1):
 
 
 class Screenshot:
+    """The whole screen in memory; written to `path` only when one is given."""
+
     def __init__(self, path=None):
-        self.path = path or tempfile.mktemp(suffix=".png")
-        x("import", "-window", "root", self.path)
-        rgb = subprocess.run(["convert", self.path, "-depth", "8", "rgb:-"], check=True,
-                             capture_output=True).stdout
-        info = x("identify", "-format", "%w %h", self.path).split()
-        self.width, self.height = int(info[0]), int(info[1])
-        self.rgb = rgb
+        png = subprocess.run(["import", "-window", "root", "png:-"], check=True, capture_output=True).stdout
+        if path:
+            with open(path, "wb") as f:
+                f.write(png)
+        self.rgb = subprocess.run(["convert", "png:-", "-depth", "8", "rgb:-"], input=png, check=True,
+                                  capture_output=True).stdout
+        size = subprocess.run(["identify", "-format", "%w %h", "png:-"], input=png, check=True,
+                              capture_output=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
 
     def pixel(self, px, py):
         i = (py * self.width + px) * 3
