@@ -71,7 +71,8 @@ SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) noexcept {
         font.lfWeight = at[1];
         font.lfItalic = LOBYTE(at[2]);
         font.lfCharSet = HIBYTE(at[2]);
-        std::wstring_view(reinterpret_cast<const wchar_t*>(at + 3)).copy(font.lfFaceName, LF_FACESIZE - 1);
+        const std::wstring_view face(reinterpret_cast<const wchar_t*>(at + 3));
+        for (size_t i = 0; i < face.size() && i + 1 < LF_FACESIZE; ++i) font.lfFaceName[i] = face[i];
     }
     font.lfHeight = -::MulDiv(points, dpi, 72);
     font.lfWidth = 0;
