@@ -33,13 +33,8 @@ def main(exe, out):
         crop(full, os.path.join(out, "main-window.png"), (wx, wy, ww, wh))
 
         # The About box, from the system menu's last entry.
-        d.key("alt+space")
-        time.sleep(0.4)
-        d.key("Up")
-        d.key("Return")
-        about = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon" and w[3] != ww), None), 5)
+        about = v.open_about()
         if about:
-            time.sleep(0.3)
             d.Screenshot(full)
             crop(full, os.path.join(out, "about-box.png"), about[1:])
             d.key("Return")

@@ -139,17 +139,23 @@ class Vireon:
         height = bottom - top
         return (cx, top + height * 30 // 100), (cx, top + height * 72 // 100)
 
-    def about_box(self):
-        """Opens the About box from the system menu; returns its pixels, and leaves it closed."""
+    def open_about(self):
+        """Opens the About box from the system menu; its window, or None when it did not open."""
         main_width = self.main_window()[3]
         key("alt+space")
         time.sleep(0.4)
         key("Up")  # our entry is the menu's last
         key("Return")
         about = wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon" and w[3] != main_width), None), 5)
+        if about:
+            time.sleep(0.3)  # painted
+        return about
+
+    def about_box(self):
+        """Opens the About box; returns its pixels, and leaves it closed."""
+        about = self.open_about()
         if not about:
             raise AssertionError("the About box did not open")
-        time.sleep(0.3)
         shot = Screenshot()
         _, ax, ay, aw, ah = about
         pixels = b"".join(shot.rgb[((ay + row) * shot.width + ax) * 3:((ay + row) * shot.width + ax + aw) * 3]

@@ -11,7 +11,6 @@
 #include "ui/propaty_dlg.h"
 #include "win/dpi.h"
 
-using testing_support::PixelColor;
 using testing_support::PlainWindow;
 
 namespace {
@@ -48,10 +47,8 @@ TEST_F(HighDpi, PenWidthsAreTheirPointsAtTheMonitorDpi) {
         style.lineWidthPt = points;
         trail::ClearImage(win::BufferDC(overlay.backBuffer).get(), overlay.backBuffer, overlay.colorKey);
         trail::DrawStraightLines(win::BufferDC(overlay.backBuffer).get(), overlay.backBuffer, path, style);
-        int red = 0;
-        for (int y = 0; y < overlay.backBuffer.height(); ++y)
-            red += PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, y) == RGB(255, 0, 0);
-        EXPECT_EQ(red, pixels) << points << " points";
+        EXPECT_EQ(testing_support::MiddleColumnCount(overlay.backBuffer, RGB(255, 0, 0)), pixels)
+            << points << " points";
     }
 }
 

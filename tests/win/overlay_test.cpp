@@ -43,10 +43,7 @@ protected:
         overlay.style.drawPoints = 0;
         overlay.style.straightLines = 1;
         for (int i = 0; i < trail::kHistoryLength; ++i) overlay.UpdateTrail(500 + 20 * i, 400);
-        int red = 0;
-        for (int y = 0; y < overlay.backBuffer.height(); ++y)
-            red += testing_support::PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, y) == RGB(255, 0, 0);
-        return red;
+        return testing_support::MiddleColumnCount(overlay.backBuffer, RGB(255, 0, 0));
     }
     SIZE Size() const {
         const RECT r = OverlayRect();

@@ -18,6 +18,12 @@ COLORREF PixelColor(const win::BackBuffer& buffer, int x, int y) {
     return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
 }
 
+int MiddleColumnCount(const win::BackBuffer& buffer, COLORREF color) {
+    int count = 0;
+    for (int y = 0; y < buffer.height(); ++y) count += PixelColor(buffer, buffer.width() / 2, y) == color;
+    return count;
+}
+
 static const wchar_t kPlainClass[] = L"VireonTestPlainWindow";
 
 PlainWindow::PlainWindow(const wchar_t* title, RECT rect, bool visible) {

@@ -15,6 +15,10 @@ namespace testing_support {
 // A back-buffer pixel as a COLORREF (0x00BBGGRR), the alpha byte dropped.
 COLORREF PixelColor(const win::BackBuffer& buffer, int x, int y);
 
+// How many pixels of the image's middle column are `color`: the thickness of a
+// horizontal line through it.
+int MiddleColumnCount(const win::BackBuffer& buffer, COLORREF color);
+
 // A plain visible top-level window with a title, standing in for other windows.
 class PlainWindow {
 public:
