@@ -54,11 +54,12 @@ target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 # Only KnownDLLs and comctl32 (which the manifest redirects) are imported;
 # gdiplus, version and dwmapi are loaded from System32 at run time.
 target_link_libraries(vireon_win PUBLIC vireon_pure comctl32 shell32 gdi32 user32)
+target_link_libraries(vireon_win PRIVATE vireon_warnings)
 
 # The program itself.
 add_executable(Vireon WIN32 src/app/main.cpp)
 vireon_add_resources(Vireon)
-target_link_libraries(Vireon PRIVATE vireon_win)
+target_link_libraries(Vireon PRIVATE vireon_win vireon_warnings)
 if(MSVC)
   # The exe's own static imports resolved from System32 only, from Windows 10
   # 1607 on ("/DEPENDENTLOADFLAG", Microsoft Docs). GNU ld 2.40 cannot set the
@@ -88,7 +89,7 @@ if(VIREON_BUILD_TESTS)
   )
   vireon_add_resources(win_tests)
   target_include_directories(win_tests PRIVATE tests/support)
-  target_link_libraries(win_tests PRIVATE vireon_win GTest::gtest version)
+  target_link_libraries(win_tests PRIVATE vireon_win vireon_warnings GTest::gtest version)
   # Tests that move the real pointer or type real keys, labelled so that a run
   # on a desktop in use can leave them out (ctest -LE input).
   set(input_tests "HotKeyField.*:ControlPanelTest.StartsReleased*:ControlPanelTest.SwitchingOn*:MainWindowTest.ModalRunKeepsThePanelTimerGoing*")
@@ -108,13 +109,14 @@ if(VIREON_BUILD_TESTS)
   add_executable(soak_tests tests/soak/soak_test.cpp tests/win/win_test_main.cpp tests/win/test_support.cpp)
   vireon_add_resources(soak_tests)
   target_include_directories(soak_tests PRIVATE tests/win)
-  target_link_libraries(soak_tests PRIVATE vireon_win GTest::gtest psapi)
+  target_link_libraries(soak_tests PRIVATE vireon_win vireon_warnings GTest::gtest psapi)
   add_test(NAME soak COMMAND soak_tests)
   set_tests_properties(soak PROPERTIES TIMEOUT 1200)
 
   # A version block without a product version, for the version-text tests.
   add_library(version_probe MODULE tests/win/version_probe.cpp tests/win/version_probe.rc)
   set_target_properties(version_probe PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  target_link_libraries(version_probe PRIVATE vireon_warnings)
   add_dependencies(win_tests version_probe)
 
   # The glass branch as older systems see it: the Wine prefix reports Windows 7
@@ -137,6 +139,7 @@ if(VIREON_BUILD_TESTS)
     add_library(planted_${name} MODULE tests/e2e/planted/planted_main.cpp tests/e2e/planted/planted_${name}.cpp)
     set_target_properties(planted_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
       LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+    target_link_libraries(planted_${name} PRIVATE vireon_warnings)
     add_dependencies(win_tests planted_${name})
   endforeach()
 endif()
@@ -161,7 +164,7 @@ endif()
 # The tick benchmark: prints figures, asserts nothing (scripts/measure.sh runs it).
 add_executable(tick_bench bench/tick_bench.cpp)
 vireon_add_resources(tick_bench)
-target_link_libraries(tick_bench PRIVATE vireon_win psapi)
+target_link_libraries(tick_bench PRIVATE vireon_win vireon_warnings psapi)
 if(MINGW)
   target_link_options(tick_bench PRIVATE -municode)
 endif()

@@ -34,24 +34,21 @@ def main(exe, out):
 
         # The About box, from the system menu's last entry.
         about = v.open_about()
-        if about:
-            d.Screenshot(full)
-            crop(full, os.path.join(out, "about-box.png"), about[1:])
-            d.key("Return")
-            time.sleep(0.3)
+        d.Screenshot(full)
+        crop(full, os.path.join(out, "about-box.png"), about[1:])
+        v.close_about(about)
 
         # The settings dialog, opened and cancelled.
         _, settings = v.panel_buttons()
         d.click(*settings)
         dialog = d.SettingsDialog()
-        time.sleep(0.3)
         d.Screenshot(full)
         crop(full, os.path.join(out, "settings-dialog.png"), dialog.window[1:])
-        d.key("Escape")
-        time.sleep(0.3)
+        d.key("Escape", dialog.window)
+        d.await_state(lambda: not dialog.is_open(), "the settings dialog to close", 5)
 
         d.click(*on)
-        time.sleep(0.4)
+        d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
         path = figure_eight(640, 480, 260, 300, 90)
         shots = 0
         for i, point in enumerate(path):

@@ -143,8 +143,10 @@ void CControlDlg::OnHotKey(WPARAM id) {
     OnBnClickedOnOff();
 }
 
-// However the panel goes (its own DestroyWindow, its parent's, the process's
-// end), the timer stops before the overlay it drives, and both before the panel.
+// Whenever the panel's window goes, its timer stops and the overlay it drives
+// goes with it. The overlay's owner is the main window, not the panel: when the
+// main window goes, the system has destroyed the overlay before this runs
+// ("DestroyWindow function": owned windows first), and only the timer is left.
 void CControlDlg::OnDestroy() {
     ::KillTimer(hwnd(), kTimerId);
     overlay.DestroyWindow();

@@ -18,13 +18,25 @@ HWND targetWindow = nullptr;
 // Shift+Tab into the field, a modifier held while clicking into it) must reach
 // the system, or the key stays down in its key state.
 std::bitset<256> swallowedPresses;
+// The keys the system held down when the hook came. The keyboard repeats a
+// held key as further presses without releases, and those repeats must not
+// count as presses the hook swallowed: the one release still belongs to the
+// system.
+std::bitset<256> heldBeforeHook;
 
 constexpr UINT_PTR kSubclassId = 1;
 
 void RemoveHook() noexcept {
     hook.reset();
     swallowedPresses.reset();
+    heldBeforeHook.reset();
     targetWindow = nullptr;
+}
+
+void NoteKeysHeldNow() noexcept {
+    heldBeforeHook.reset();
+    for (int vk = 1; vk < 256; ++vk)
+        if (::GetAsyncKeyState(vk) & 0x8000) heldBeforeHook.set(static_cast<size_t>(vk));
 }
 
 }  // namespace
@@ -41,9 +53,10 @@ LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
         ::PostMessageW(targetWindow, static_cast<UINT>((wParam & 0xFFFB) + WM_USER), key->vkCode, 0);
         const size_t vk = key->vkCode & 0xFF;
         if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            swallowedPresses.set(vk);
+            if (!heldBeforeHook.test(vk)) swallowedPresses.set(vk);
             return 1;
         }
+        heldBeforeHook.reset(vk);
         if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
         swallowedPresses.reset(vk);
         return 1;
@@ -122,6 +135,7 @@ void CHotKeyExCtrl::OnSetFocus() {
     if (hook) return;
     entry.BeginCapture();
     targetWindow = hwnd_;
+    NoteKeysHeldNow();
     hook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, HotKeyHookProc, ::GetModuleHandleW(nullptr), 0));
     if (!hook) targetWindow = nullptr;
 }

@@ -6,7 +6,6 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
 import vireon_driver as d
@@ -46,38 +45,51 @@ class EndToEnd(unittest.TestCase):
     END = (760, 500)
 
     def draw_circle(self):
-        """Moves the pointer once round a circle ending at END; returns the screenshot."""
+        """Moves the pointer once round a circle ending at END."""
         d.move_along(d.circle(640, 500, 120))
-        time.sleep(0.2)
-        return d.Screenshot()
 
-    def assert_trail(self, shot, color):
-        hits = shot.find(color)
-        self.assertGreater(len(hits), 100, "no trail of %r" % (color,))
+    def assert_trail(self, color):
+        """The trail of `color` is drawn near END; waits for the tick that draws it."""
+        def drawn():
+            hits = d.Screenshot().find(color)
+            return hits if len(hits) > 100 else None
+        hits = d.wait_for(drawn, 5, 0.1)
+        self.assertTrue(hits, "no trail of %r" % (color,))
         far = [p for p in hits if max(abs(p[0] - self.END[0]), abs(p[1] - self.END[1])) > 400]
         self.assertEqual(far, [], "trail pixels far from the pointer")
 
-    def assert_no_trail(self, shot):
-        self.assertEqual(shot.find(d.RED)[:5], [])
+    def assert_no_trail(self):
+        """No trail is left; waits for the tick that hides it."""
+        left = d.wait_for(lambda: not d.Screenshot().find(d.RED), 5, 0.1)
+        self.assertTrue(left, "the trail is still shown")
+
+    def switch_on(self, v, on):
+        """Clicks ON and waits for the main window to minimise, as switching on does."""
+        d.click(*on)
+        d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
 
     def assert_hotkey_toggles(self, v, combo):
         """The hotkey switches on (minimising like a click) and off again."""
         d.mouse_move(900, 700)
-        d.key(combo)
+        d.key(combo, v.main_window())
         self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
-        self.assert_trail(self.draw_circle(), d.RED)
-        d.key(combo)
-        time.sleep(0.3)
-        self.assert_no_trail(self.draw_circle())
+        self.draw_circle()
+        self.assert_trail(d.RED)
+        # The hotkey leaves the keyboard where it was: with the main window here.
+        d.key(combo, v.main_window())
+        self.draw_circle()
+        self.assert_no_trail()
 
     def test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it(self):
         with d.Vireon(EXE) as v:
             on, _ = v.panel_buttons()
-            self.assert_no_trail(self.draw_circle())
+            self.draw_circle()
+            self.assert_no_trail()
             d.click(*on)
             iconic = d.wait_for(lambda: v.main_window()[4] < 40, 5)
             self.assertTrue(iconic, "switching on minimises the main window")
-            self.assert_trail(self.draw_circle(), d.RED)
+            self.draw_circle()
+            self.assert_trail(d.RED)
 
             # Restore the main window from its minimised bar and switch off.
             _, wx, wy, ww, wh = v.main_window()
@@ -86,8 +98,8 @@ class EndToEnd(unittest.TestCase):
             self.assertTrue(d.wait_for(lambda: v.main_window()[4] > 100, 5))
             on, _ = v.panel_buttons()
             d.click(*on)
-            time.sleep(0.3)
-            self.assert_no_trail(self.draw_circle())
+            self.draw_circle()
+            self.assert_no_trail()
             self.assertTrue(v.running())
 
     def test_settings_next_to_the_program_colour_the_trail_when_started_by_relative_path(self):
@@ -98,9 +110,9 @@ class EndToEnd(unittest.TestCase):
             with d.Vireon(EXE, ini="[SYSTEM]\r\nLINECOLOR=2\r\n", folder=folder, cwd=parent,
                           program="bin\\Vireon.exe") as v:
                 on, _ = v.panel_buttons()
-                d.click(*on)
-                time.sleep(0.3)
-                self.assert_trail(self.draw_circle(), d.BLUE)
+                self.switch_on(v, on)
+                self.draw_circle()
+                self.assert_trail(d.BLUE)
                 self.assertFalse(os.path.exists(os.path.join(folder, "bin", "Vireon.ini")))
         finally:
             shutil.rmtree(parent, ignore_errors=True)
@@ -114,10 +126,10 @@ class EndToEnd(unittest.TestCase):
         with d.Vireon(EXE) as first:
             first.panel_buttons()
             with d.Vireon(EXE) as second:
-                box = d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "２重起動"), None), 15)
+                box = d.wait_for(lambda: d.find_window("２重起動"), 15)
                 self.assertIsNotNone(box, "the second start shows its message box")
                 self.assertTrue(second.running())
-                d.key("Return")
+                d.key("Return", box)
                 self.assertIsNotNone(second.wait(10), "the second process ends after OK")
             self.assertTrue(first.running())
             self.assertIsNotNone(first.main_window(1))
@@ -129,9 +141,9 @@ class EndToEnd(unittest.TestCase):
         proc = subprocess.Popen(["script", "-qc", d.WINE_RUN + " Vireon.exe -RW -D457", "/dev/null"], cwd=folder,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         try:
-            self.assertIsNotNone(d.wait_for(lambda: next((w for w in d.top_windows() if w[0] == "Vireon"), None), 15))
-            time.sleep(0.5)
-            d.key("Escape")
+            main = d.wait_for(lambda: d.find_window("Vireon"), 15)
+            self.assertIsNotNone(main)
+            d.key("Escape", main)
             out, _ = proc.communicate(timeout=20)
         finally:
             if proc.poll() is None:
@@ -160,9 +172,9 @@ class EndToEnd(unittest.TestCase):
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
             self.assertIn("LINECOLOR=2\r\n", v.ini())
             on, _ = v.panel_buttons()
-            d.click(*on)
-            time.sleep(0.3)
-            self.assert_trail(self.draw_circle(), d.BLUE)
+            self.switch_on(v, on)
+            self.draw_circle()
+            self.assert_trail(d.BLUE)
 
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
         with d.Vireon(EXE) as v:
@@ -170,13 +182,11 @@ class EndToEnd(unittest.TestCase):
             d.click(*settings)
             dialog = d.SettingsDialog()
             dialog.click(*d.HOTKEY_ENABLED)
-            dialog.click(*d.HOTKEY_FIELD)
+            dialog.focus_field(d.HOTKEY_FIELD)
             # As a person types it: the letter is let go before the modifiers
-            # (xdotool's "ctrl+shift+y" lets the modifiers go first).
-            for step in (("keydown", "ctrl"), ("keydown", "shift"), ("key", "y"), ("keyup", "shift"), ("keyup", "ctrl")):
-                d.x("xdotool", *step)
-                time.sleep(0.05)
-            time.sleep(0.3)
+            # (xdotool's "ctrl+shift+y" lets the modifiers go first). The field's
+            # hook takes the keys whichever window has the X focus.
+            d.x("xdotool", "keydown", "ctrl", "keydown", "shift", "key", "y", "keyup", "shift", "keyup", "ctrl")
             dialog.click(*d.OK_BUTTON)
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
             ini = v.ini()
@@ -205,9 +215,9 @@ class EndToEnd(unittest.TestCase):
             on, _ = v.panel_buttons()
             # The planted version.dll answers every call with a failure.
             self.assertTrue(v.about_box() == about, "the About box shows the version as without the planted DLLs")
-            d.click(*on)
-            time.sleep(0.3)
-            self.assert_trail(self.draw_circle(), d.RED)  # the default curve, drawn with GDI+
+            self.switch_on(v, on)
+            self.draw_circle()
+            self.assert_trail(d.RED)  # the default curve, drawn with GDI+
             # Wine's own user32 imports version.dll and so loads the planted one
             # in this mode (Windows' user32 is a KnownDLL without that import);
             # nothing of Wine's takes gdiplus.dll, so its DllMain is ours to judge.

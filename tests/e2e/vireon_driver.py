@@ -24,33 +24,41 @@ def mouse_move(px, py):
 
 
 def click(px, py):
-    mouse_move(px, py)
-    time.sleep(0.1)
-    x("xdotool", "click", "1")
+    # One command: the X server takes the move before the press, in order.
+    x("xdotool", "mousemove", str(px), str(py), "click", "1")
 
 
-def key(combo):
-    x("xdotool", "key", combo)
+class Window(tuple):
+    """A top-level X window: (name, x, y, width, height), with its X id."""
+
+    def __new__(cls, xid, name, px, py, w, h):
+        window = super().__new__(cls, (name, px, py, w, h))
+        window.xid = xid
+        return window
 
 
-def top_windows():
-    """Named top-level X windows as (name, x, y, width, height)."""
+def top_windows(named=True):
+    """Mapped top-level X windows (only named ones unless told) as Window tuples."""
     out = x("xwininfo", "-root", "-children")
     found = []
     for line in out.splitlines():
         line = line.strip()
-        if not line.startswith("0x") or '"' not in line.split(":")[0]:
+        if not line.startswith("0x"):
             continue
-        name = line.split('"')[1]
+        head = line.split(":")[0]
+        if named and '"' not in head:
+            continue
+        name = line.split('"')[1] if '"' in head else ""
         geometry = line.rsplit(")", 1)[-1].split()[0]
         size, _, pos = geometry.partition("+")
         w, h = (int(v) for v in size.split("x"))
         px, py = (int(v) for v in pos.split("+")[:2])
-        found.append((name, px, py, w, h))
+        found.append(Window(int(line.split()[0], 16), name, px, py, w, h))
     return found
 
 
 def wait_for(predicate, timeout=10.0, step=0.1):
+    """The predicate's first true value, or its last value after `timeout` seconds."""
     deadline = time.time() + timeout
     while time.time() < deadline:
         value = predicate()
@@ -58,6 +66,52 @@ def wait_for(predicate, timeout=10.0, step=0.1):
             return value
         time.sleep(step)
     return predicate()
+
+
+def await_state(predicate, what, timeout=10.0, step=0.1):
+    """Like wait_for, but a timeout fails, saying what was awaited."""
+    value = wait_for(predicate, timeout, step)
+    if not value:
+        raise AssertionError("timed out after %gs waiting for %s" % (timeout, what))
+    return value
+
+
+def focused_window():
+    """The X id of the window that has the keyboard focus (0 for none)."""
+    out = subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip()
+    return int(out) if out.isdigit() else 0
+
+
+def key(combo, window):
+    """Presses `combo` once `window` (a Window) has the keyboard focus. Wine maps
+    a new window before it gives it the focus, and a key sent in between goes
+    elsewhere."""
+    if not wait_for(lambda: focused_window() == window.xid, 10, 0.05):
+        raise AssertionError("timed out after 10s waiting for the keyboard focus on %r (0x%x); it is on 0x%x of %r"
+                             % (window[0], window.xid, focused_window(), top_windows(named=False)))
+    x("xdotool", "key", combo)
+
+
+def find_window(name, exclude=()):
+    """The mapped window called `name`, not one of `exclude` (X ids)."""
+    return next((w for w in top_windows() if w[0] == name and w.xid not in exclude), None)
+
+
+def settled(region, timeout=5.0):
+    """Waits until the screen inside region (x, y, w, h) is painted: two shots in
+    a row agree and it is not a single colour. Returns the last screenshot."""
+    px, py, w, h = region
+    last = [None]
+
+    def crop():
+        shot = Screenshot()
+        rows = b"".join(shot.rgb[((py + r) * shot.width + px) * 3:((py + r) * shot.width + px + w) * 3]
+                        for r in range(h))
+        done = rows == last[0] and len(set(rows[i:i + 3] for i in range(0, len(rows), 3 * 7))) > 1
+        last[0] = rows
+        return shot if done else None
+
+    return await_state(crop, "the window at %r to be painted" % (region,), timeout, 0.1)
 
 
 class Screenshot:
@@ -110,7 +164,11 @@ class Vireon:
                                      stdin=subprocess.DEVNULL, env={**os.environ, **(env or {})})
 
     def main_window(self, timeout=15.0):
-        return wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon"), None), timeout)
+        """The main window: the first window called Vireon that this run saw."""
+        if getattr(self, "_main", None) is None:
+            self._main = wait_for(lambda: find_window("Vireon"), timeout)
+            return self._main
+        return wait_for(lambda: next((w for w in top_windows() if w.xid == self._main.xid), None), timeout)
 
     def panel_buttons(self, timeout=10.0):
         """Screen centres of the ON/OFF toggle and the settings button, found by the panel's grey."""
@@ -140,29 +198,33 @@ class Vireon:
         return (cx, top + height * 30 // 100), (cx, top + height * 72 // 100)
 
     def open_about(self):
-        """Opens the About box from the system menu; its window, or None when it did not open."""
-        main_width = self.main_window()[3]
-        key("alt+space")
-        time.sleep(0.4)
-        key("Up")  # our entry is the menu's last
-        key("Return")
-        about = wait_for(lambda: next((w for w in top_windows() if w[0] == "Vireon" and w[3] != main_width), None), 5)
-        if about:
-            time.sleep(0.3)  # painted
+        """Opens the About box from the system menu's last entry; its window, painted."""
+        main = self.main_window()
+        before = {w.xid for w in top_windows(named=False)}
+        key("alt+space", main)
+        # The menu is a window of its own; the keys for it still go to the main window.
+        await_state(lambda: {w.xid for w in top_windows(named=False)} - before, "the system menu", 5)
+        key("Up", main)  # our entry is the menu's last
+        key("Return", main)
+        about = await_state(lambda: find_window("Vireon", {main.xid}), "the About box", 5)
+        settled(about[1:])
         return about
 
     def about_box(self):
         """Opens the About box; returns its pixels, and leaves it closed."""
         about = self.open_about()
-        if not about:
-            raise AssertionError("the About box did not open")
         shot = Screenshot()
         _, ax, ay, aw, ah = about
         pixels = b"".join(shot.rgb[((ay + row) * shot.width + ax) * 3:((ay + row) * shot.width + ax + aw) * 3]
                           for row in range(ah))
-        key("Return")
-        wait_for(lambda: len([w for w in top_windows() if w[0] == "Vireon"]) == 1, 5)
+        self.close_about(about)
         return pixels
+
+    def close_about(self, about):
+        """Clicks the About box's OK. A key would not do: Wine may leave the X
+        focus with the main window after the system menu closes."""
+        TemplateDialog(about, ABOUT_UNITS).click(*ABOUT_OK)
+        await_state(lambda: not any(w.xid == about.xid for w in top_windows()), "the About box to close", 5)
 
     def ini(self):
         path = os.path.join(self.folder, "Vireon.ini")
@@ -205,29 +267,25 @@ def circle(cx, cy, r, steps=24):
             for i in range(steps + 1)]
 
 
-class SettingsDialog:
-    """The open settings dialog, with its controls found from the template's dialog units.
+class TemplateDialog:
+    """A dialog on screen, with its controls found from its template's dialog units.
     The pixels per unit come from the window on screen, so any DPI and font will do."""
 
-    UNITS = (334, 201)  # the template's client size in dialog units
-
-    def __init__(self, timeout=10.0):
-        self.window = wait_for(lambda: next((w for w in top_windows() if w[0] == "設定"), None), timeout)
-        if not self.window:
-            raise AssertionError("the settings dialog did not open")
-        time.sleep(0.3)  # painted
-        _, wx, wy, ww, wh = self.window
-        shot = Screenshot()
+    def __init__(self, window, units):
+        self.window = window
+        self.units = units
+        _, wx, wy, ww, wh = window
+        shot = settled(window[1:])
         # Down the middle: the frame, the caption (the only saturated colour), then the client area.
         column = [shot.pixel(wx + ww // 2, wy + y) for y in range(wh)]
         caption = [y for y, c in enumerate(column) if max(c) - min(c) > 60]
         if not caption:
-            raise AssertionError("no caption found on the settings dialog")
+            raise AssertionError("no caption found on the dialog %r" % (window,))
         frame = caption[0] - 1
         top = next(y for y in range(caption[0], wh) if y not in caption and column[y] == column[-frame - 2])
         client = (ww - 2 * frame, wh - top - frame)
         self.origin = (wx + frame, wy + top)
-        self.scale = (client[0] / self.UNITS[0], client[1] / self.UNITS[1])
+        self.scale = (client[0] / units[0], client[1] / units[1])
 
     def point(self, x, y, w, h):
         """Screen centre of a control given by its template rectangle."""
@@ -235,11 +293,39 @@ class SettingsDialog:
 
     def click(self, x, y, w, h):
         click(*self.point(x, y, w, h))
-        time.sleep(0.15)
+
+    def region(self, x, y, w, h):
+        """The screen rectangle (x, y, w, h) of a control given by its template rectangle."""
+        left, top = self.origin[0] + round(x * self.scale[0]), self.origin[1] + round(y * self.scale[1])
+        return left, top, round(w * self.scale[0]), round(h * self.scale[1])
+
+    def focus_field(self, rect):
+        """Clicks an input field and waits until it has the focus: its caret shows."""
+        px, py, w, h = self.region(*rect)
+
+        def pixels():
+            shot = Screenshot()
+            return b"".join(shot.rgb[((py + r) * shot.width + px) * 3:((py + r) * shot.width + px + w) * 3]
+                            for r in range(h))
+
+        before = pixels()
+        self.click(*rect)
+        await_state(lambda: pixels() != before, "the caret in the field at %r" % (rect,), 5, 0.05)
 
     def is_open(self):
-        return any(w[0] == "設定" for w in top_windows())
+        return any(w.xid == self.window.xid for w in top_windows())
 
+
+class SettingsDialog(TemplateDialog):
+    """The settings dialog, once it is open."""
+
+    def __init__(self, timeout=10.0):
+        super().__init__(await_state(lambda: find_window("設定"), "the settings dialog", timeout), (334, 201))
+
+
+# The About box's client size in dialog units, and its OK button.
+ABOUT_UNITS = (191, 86)
+ABOUT_OK = (132, 60, 50, 14)
 
 # Template rectangles of the settings dialog's controls.
 LINE_BLUE = (78, 78, 24, 10)

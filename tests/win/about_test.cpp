@@ -18,7 +18,6 @@
 #include "version.h"
 #include "win/module_path.h"
 
-using testing_support::PumpFor;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
@@ -69,8 +68,8 @@ protected:
     bool OpensAbout(WPARAM command) {
         seen = {};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, ReadAndCloseAbout);
+        // The About box's modal run is over when the message returns.
         ::SendMessageW(main->hwnd(), WM_SYSCOMMAND, command, 0);
-        PumpFor(150);
         ::KillTimer(nullptr, timer);
         return seen.opened;
     }

@@ -14,6 +14,7 @@ using settings::TrailSettings;
 using testing_support::MessageBoxRecorder;
 using testing_support::PlainWindow;
 using testing_support::PumpFor;
+using testing_support::PumpUntil;
 using testing_support::TempFolder;
 using testing_support::WriteBytes;
 
@@ -59,7 +60,7 @@ TEST_F(ControlPanelTest, StartsReleasedReadingOnWithTheOverlayHiddenAndTheTimerR
     EXPECT_EQ(panel->overlay.panelHwnd, panel->hwnd());
 
     ::SetCursorPos(321, 234);
-    PumpFor(200);
+    PumpUntil([&] { return panel->overlay.history[1] == trail::Point{321, 234}; }, "two ticks at the new position");
     EXPECT_EQ(panel->overlay.history[0], (trail::Point{321, 234}));
     EXPECT_EQ(panel->overlay.history[1], (trail::Point{321, 234}));
     EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
@@ -78,7 +79,8 @@ TEST_F(ControlPanelTest, ClickSwitchesOnMinimisingTheMainWindowAndOffLeavesItMin
     EXPECT_EQ(ButtonText(*panel), L"ON");
     EXPECT_EQ(panel->overlay.trailOn, 0);
     EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
-    PumpFor(120);
+    ::SetCursorPos(345, 256);
+    PumpUntil([&] { return panel->overlay.history[0] == trail::Point{345, 256}; }, "a tick");
     EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
 }
 
@@ -180,6 +182,11 @@ struct AtDestroy {
     }
 };
 
+// The overlay is a popup made with the panel as its parent, so its owner is
+// the panel's top-level window ("Window Features", Owned Windows): the panel
+// must take it down itself when only the panel goes, and when the main window
+// goes the system destroys the overlay first, as a window it owns
+// ("DestroyWindow function").
 TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt) {
     app::appFolder = folder.path();
     const struct {
@@ -194,6 +201,7 @@ TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt
         PlainWindow parent(L"main", RECT{0, 0, 200, 120});
         CControlDlg dying;
         ASSERT_TRUE(dying.Create(parent.hwnd()));
+        ASSERT_EQ(::GetWindow(dying.overlay.hwnd(), GW_OWNER), parent.hwnd());
         AtDestroy::panel = dying.hwnd();
         AtDestroy::overlay = dying.overlay.hwnd();
         AtDestroy::timerRunning = AtDestroy::overlayThere = true;
@@ -201,7 +209,7 @@ TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt
         way.destroy(dying, parent.hwnd());
         ::UnhookWindowsHookEx(hook);
         EXPECT_FALSE(AtDestroy::timerRunning) << way.name;
-        EXPECT_FALSE(AtDestroy::overlayThere) << way.name;
+        EXPECT_FALSE(AtDestroy::overlayThere) << way.name;  // only the panel's teardown removes it in the first two
         EXPECT_FALSE(::IsWindow(AtDestroy::overlay)) << way.name;
         EXPECT_EQ(dying.hwnd(), nullptr) << way.name;
     }
@@ -248,22 +256,19 @@ TEST_F(ControlPanelTest, SwitchingOnByClickGivesTheActivationToTheNextWindow) {
     Start();
     ::SetWindowPos(mainWindow.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ::SetForegroundWindow(mainWindow.hwnd());
-    PumpFor(50);
-    ASSERT_EQ(::GetForegroundWindow(), mainWindow.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == mainWindow.hwnd(); }, "the main window in front"));
     ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
-    PumpFor(50);
     EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
-    EXPECT_EQ(::GetForegroundWindow(), user.hwnd());
+    PumpUntil([&] { return ::GetForegroundWindow() == user.hwnd(); }, "the user's program in front");
 }
 
 TEST_F(ControlPanelTest, SwitchingOnByHotkeyLeavesTheActivationWhereItIs) {
     PlainWindow user(L"user's program", RECT{300, 300, 500, 400});
     Start();
     ::SetForegroundWindow(user.hwnd());
-    PumpFor(50);
-    ASSERT_EQ(::GetForegroundWindow(), user.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == user.hwnd(); }, "the user's program in front"));
     ::SendMessageW(panel->hwnd(), WM_HOTKEY, CControlDlg::kHotkeyId, 0);
-    PumpFor(50);
+    PumpFor(50);  // an activation that must not come: nothing to wait for
     EXPECT_TRUE(::IsIconic(mainWindow.hwnd()));
     EXPECT_EQ(::GetForegroundWindow(), user.hwnd());
     EXPECT_EQ(::GetActiveWindow(), user.hwnd());

@@ -140,10 +140,21 @@ TEST_F(MainWindowTest, ModalRunEndsOnCloseBoxEscSystemCloseAndOk) {
     }
 }
 
+// Closes the running main window once its panel's tick has read the pointer
+// at `point`, or after five seconds without that tick.
+struct CloseAfterTick {
+    static inline const CLodestarDlg* dialog = nullptr;
+    static inline trail::Point point{};
+    static inline ULONGLONG deadline = 0;
+    static void CALLBACK Check(HWND, UINT, UINT_PTR id, DWORD) {
+        const HWND main = CLodestarDlg::liveWindow.load();
+        if (!main || (dialog->controlPanel.overlay.history[0] != point && ::GetTickCount64() < deadline)) return;
+        ::KillTimer(nullptr, id);
+        ::PostMessageW(main, WM_CLOSE, 0, 0);
+    }
+};
+
 TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
-    postMessage = WM_CLOSE;
-    postWParam = 0;
-    ::SetTimer(nullptr, 0, 400, PostToMain);
     ::SetCursorPos(111, 222);
     struct Watch : CLodestarDlg {
         trail::Point seen{};
@@ -152,8 +163,12 @@ TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
             return CLodestarDlg::WindowProc(message, wParam, lParam);
         }
     } dialog;
+    CloseAfterTick::dialog = &dialog;
+    CloseAfterTick::point = {111, 222};
+    CloseAfterTick::deadline = ::GetTickCount64() + 5000;
+    ::SetTimer(nullptr, 0, 30, CloseAfterTick::Check);
     dialog.DoModal();
-    EXPECT_EQ(dialog.seen, (trail::Point{111, 222}));
+    EXPECT_EQ(dialog.seen, (trail::Point{111, 222})) << "no tick inside the modal run";
 
     // A quit request inside a modal run ends it and is posted again for the loop outside.
     struct QuitInside : CLodestarDlg {

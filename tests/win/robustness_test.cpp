@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -112,6 +113,33 @@ std::vector<std::string> OtherLines(const std::string& text) {
     return lines;
 }
 
+// The system's own reader: Windows' on Windows, Wine's under Wine.
+std::optional<std::u16string> SystemProfileValue(const std::wstring& path, const wchar_t* key) {
+    static constexpr wchar_t kMissing[] = L"\x1F(missing)";
+    std::wstring value(65536, L'\0');
+    const DWORD length = ::GetPrivateProfileStringW(settings::kSection, key, kMissing, value.data(),
+                                                    static_cast<DWORD>(value.size()), path.c_str());
+    value.resize(length);
+    if (value == kMissing) return std::nullopt;
+    return std::u16string(value.begin(), value.end());
+}
+
+// Wine's reader differs from Windows' on purpose-made lines (a UTF-8 mark,
+// "[SYSTEM] x ]"), so the model of Windows' reader is checked against the real
+// one only where that is Windows'.
+bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// On Windows: the model reads every key of the file as the system does.
+void ExpectModelMatchesTheSystem(const std::wstring& path, const std::string& bytes, const char* when) {
+    if (UnderWine()) return;
+    for (const auto& key : settings::kSettingKeys) {
+        const std::u16string name(key.name, key.name + std::wcslen(key.name));
+        EXPECT_EQ(testing_support::WindowsProfileValue(bytes, u"SYSTEM", name, AnsiLeadByte),
+                  SystemProfileValue(path, key.name))
+            << "the model of Windows' reader is wrong " << when;
+    }
+}
+
 TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
     TempFolder folder;
     const std::wstring path = folder.File(L"Vireon.ini");
@@ -127,6 +155,7 @@ TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
         if (mark == 13) file.insert(0, "\xEF\xBB\xBF");
         WriteBytes(path, file);
         SCOPED_TRACE("file " + std::to_string(n));
+        ExpectModelMatchesTheSystem(path, file, "before the save");
 
         // Loading yields exactly what the platform reads for each key.
         TrailSettings loaded;
@@ -145,6 +174,7 @@ TEST(BadInput, ThousandGeneratedFilesLoadAndSaveWithoutLosingAnythingElse) {
         settings::SaveSettings(changed, path, 1);
         ++saved;
         const std::string written = ReadBytes(path);
+        ExpectModelMatchesTheSystem(path, written, "after the save");
         for (const auto& key : settings::kSettingKeys) {
             const std::string text = std::to_string(changed.*key.field);
             const std::u16string name(key.name, key.name + std::wcslen(key.name));

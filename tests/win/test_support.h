@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +36,28 @@ private:
 
 using win::PumpFor;
 using win::PumpMessages;
+
+// Delivers this thread's messages until `done()` holds or `timeoutMs` ran out;
+// whether it came.
+template <class Done>
+bool PumpWhileNot(Done done, int timeoutMs) {
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        PumpMessages();
+        if (done()) return true;
+        if (::GetTickCount64() >= end) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// The way to wait for a state (a focus, a tick, a repaint): as PumpWhileNot,
+// but running out of time fails the test, naming what was awaited.
+template <class Done>
+bool PumpUntil(Done done, const char* what, int timeoutMs = 5000) {
+    if (PumpWhileNot(done, timeoutMs)) return true;
+    ADD_FAILURE() << "timed out after " << timeoutMs << " ms waiting for " << what;
+    return false;
+}
 
 // A fresh folder under the temp directory, removed with its files at scope exit.
 class TempFolder {
