@@ -37,6 +37,8 @@ add_library(vireon_win STATIC
   src/win/system_library.cpp
   src/win/dpi.cpp
   src/win/file.cpp
+  src/win/dwm.cpp
+  src/win/next_window.cpp
   src/trail/trail_renderer.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
@@ -44,7 +46,6 @@ add_library(vireon_win STATIC
   src/app/lodestar_app.cpp
   src/win/data_exchange.cpp
   src/ui/control_dlg.cpp
-  src/ui/glass.cpp
   src/ui/lodestar_dlg.cpp
   src/ui/hotkey_ex_ctrl.cpp
   src/ui/propaty_dlg.cpp
@@ -86,6 +87,7 @@ if(VIREON_BUILD_TESTS)
     tests/win/about_test.cpp
     tests/win/robustness_test.cpp
     tests/win/high_dpi_test.cpp
+    tests/win/next_window_test.cpp
   )
   vireon_add_resources(win_tests)
   target_include_directories(win_tests PRIVATE tests/support)

@@ -18,7 +18,7 @@ void CMonitorWin::ResetOverlay() {
     RECT outer{};
     ::GetWindowRect(self, &outer);
     backBuffer.Create(outer.right - outer.left, outer.bottom - outer.top);
-    // The overlay sizes itself on a move to a monitor of another DPI (OnDpiChanged).
+    // The overlay keeps its size on a move to a monitor of another DPI (OnGetDpiScaledSize).
     win::KeepDialogLayoutOnDpiChange(self);
     backBuffer.SetDpi(win::WindowDpi(self));
 
@@ -45,21 +45,33 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
 
     trail::FitTrail(history, backBuffer.width(), backBuffer.height(), fittedPoints);
-    {
-        // One DC for the whole drawing, given back before the window is painted.
-        const win::BufferDC dc(backBuffer);
-        trail::ClearImage(dc.get(), backBuffer, colorKey);
-        if (style.straightLines)
-            trail::DrawStraightLines(dc.get(), backBuffer, fittedPoints, style);
-        else
-            trail::DrawCurve(dc.get(), backBuffer, fittedPoints, style);
-        newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
-    }
+    DrawTrail();
+    const int drawnAt = backBuffer.dpi();
     PlaceWindow();
+    // The move took the overlay onto a monitor of another DPI (WM_DPICHANGED
+    // came inside it): the trail is drawn again at that DPI before anything is
+    // shown. The size does not change with the DPI, so the second placement
+    // moves it by half a pen's width at most; a DPI change that this brings is
+    // drawn at the next tick, never here, so a tick never loops.
+    if (backBuffer.dpi() != drawnAt) {
+        DrawTrail();
+        PlaceWindow();
+    }
     // Painted at once, not at the next WM_PAINT: a compositor frame between
     // the move and the repaint would show the old trail at the new place.
     ::InvalidateRect(hwnd(), nullptr, TRUE);
     ::UpdateWindow(hwnd());
+}
+
+void CMonitorWin::DrawTrail() {
+    // One DC for the whole drawing, given back before the window is painted.
+    const win::BufferDC dc(backBuffer);
+    trail::ClearImage(dc.get(), backBuffer, colorKey);
+    if (style.straightLines)
+        trail::DrawStraightLines(dc.get(), backBuffer, fittedPoints, style);
+    else
+        trail::DrawCurve(dc.get(), backBuffer, fittedPoints, style);
+    newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
 }
 
 void CMonitorWin::PlaceWindow() {
@@ -89,6 +101,7 @@ std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
+    case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(reinterpret_cast<SIZE*>(lParam));
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam)); return 0;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
@@ -109,16 +122,27 @@ void CMonitorWin::OnPaint() {
                  backBuffer.width(), backBuffer.height(), SRCCOPY);
 }
 
+// A move onto a monitor of another DPI happens inside PlaceWindow's
+// SetWindowPos: Windows asks for the size at the new DPI (WM_GETDPISCALEDSIZE)
+// and then suggests a rectangle of that size (WM_DPICHANGED) ("WM_DPICHANGED
+// message", Microsoft Docs). The overlay keeps its size in pixels: a window
+// that grew or shrank at the border of a 100 % and a 150 % monitor could
+// put its larger part back on the first monitor and change DPI again at every
+// tick. Only the drawing follows the DPI, so the pens keep their point sizes.
+BOOL CMonitorWin::OnGetDpiScaledSize(SIZE* size) const noexcept {
+    RECT own{};
+    if (!size || !::GetWindowRect(hwnd(), &own)) return FALSE;
+    *size = {own.right - own.left, own.bottom - own.top};
+    return TRUE;
+}
+
 void CMonitorWin::OnDpiChanged(int dpi) {
-    // The template's size at the new DPI, not the system's suggestion: dialog
-    // units do not scale in proportion to the DPI. The image keeps mapping 1:1
-    // onto the window, and the next tick draws, also for a resting pointer.
-    const SIZE size = win::TemplateSizeAtDpi(hwnd(), IDD_MONITOR, dpi);
-    if (size.cx <= 0 || size.cy <= 0) return;
-    ::SetWindowPos(hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    backBuffer.Create(size.cx, size.cy);
+    // The suggested rectangle is the one the window is being moved to, at the
+    // size answered above: taking it would be a second move nested in the
+    // first. The tick that moved draws again at the new DPI (UpdateTrail), and
+    // a change outside a tick (the monitor's scaling changed) is drawn by the
+    // next one, also for a resting pointer.
     backBuffer.SetDpi(dpi);
-    trail::ClearImage(win::BufferDC(backBuffer).get(), backBuffer, colorKey);
     restDrawn = 0;
 }
 

@@ -46,7 +46,10 @@ protected:
 
 private:
     void OnPaint();
-    // Moved to a monitor of another DPI: the window and the image take the new size.
+    // Draws the fitted trail into the back buffer at its DPI.
+    void DrawTrail();
+    // Moved to a monitor of another DPI: the size stays, the drawing takes the new DPI.
+    BOOL OnGetDpiScaledSize(SIZE* size) const noexcept;
     void OnDpiChanged(int dpi);
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -49,21 +49,16 @@ struct HeapDeleter {
 // version.dll is no KnownDLL, so it is bound from System32 on first use
 // rather than imported (see win/system_library.h).
 struct VersionEntries {
-    DWORD(WINAPI* infoSize)(LPCWSTR, LPDWORD);
-    BOOL(WINAPI* info)(LPCWSTR, DWORD, DWORD, LPVOID);
-    BOOL(WINAPI* query)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+    win::Entry<decltype(&::GetFileVersionInfoSizeW)> infoSize{"GetFileVersionInfoSizeW"};
+    win::Entry<decltype(&::GetFileVersionInfoW)> info{"GetFileVersionInfoW"};
+    win::Entry<decltype(&::VerQueryValueW)> query{"VerQueryValueW"};
 };
 
 const VersionEntries* BindVersion() noexcept {
-    static const VersionEntries* const bound = []() -> const VersionEntries* {
-        static VersionEntries entries{};
-        const HMODULE library = win::LoadSystemLibrary(L"version.dll");
-        entries.infoSize = win::SystemEntry<decltype(entries.infoSize)>(library, "GetFileVersionInfoSizeW");
-        entries.info = win::SystemEntry<decltype(entries.info)>(library, "GetFileVersionInfoW");
-        entries.query = win::SystemEntry<decltype(entries.query)>(library, "VerQueryValueW");
-        return entries.infoSize && entries.info && entries.query ? &entries : nullptr;
-    }();
-    return bound;
+    static VersionEntries entries;
+    static const bool bound =
+        win::BindAll(win::LoadSystemLibrary(L"version.dll"), entries.infoSize, entries.info, entries.query);
+    return bound ? &entries : nullptr;
 }
 
 }  // namespace
@@ -78,16 +73,16 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     const VersionEntries* version = BindVersion();
     if (!version) return cache.versionText;
     DWORD handle = 0;
-    const DWORD size = version->infoSize(cache.modulePath.c_str(), &handle);
+    const DWORD size = version->infoSize.call(cache.modulePath.c_str(), &handle);
     if (size == 0) return cache.versionText;
     const std::unique_ptr<void, HeapDeleter> block(::HeapAlloc(::GetProcessHeap(), 0, size + 1));
     if (!block) return cache.versionText;
-    if (!version->info(cache.modulePath.c_str(), 0, size, block.get())) return cache.versionText;
+    if (!version->info.call(cache.modulePath.c_str(), 0, size, block.get())) return cache.versionText;
 
     wchar_t subBlock[50] = L"\\VarFileInfo\\Translation";
     const WORD* translation = nullptr;
     UINT length = 0;
-    if (!version->query(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length) ||
+    if (!version->query.call(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length) ||
         !translation || length < 2 * sizeof(WORD))
         return cache.versionText;
 
@@ -96,7 +91,7 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     std::swprintf(subBlock, std::size(subBlock), L"\\StringFileInfo\\%ls\\%ls", key, L"ProductVersion");
     const wchar_t* value = nullptr;
     // A translation without a product version is as good as no version block.
-    if (!version->query(block.get(), subBlock, reinterpret_cast<void**>(const_cast<wchar_t**>(&value)), &length) ||
+    if (!version->query.call(block.get(), subBlock, reinterpret_cast<void**>(const_cast<wchar_t**>(&value)), &length) ||
         !value)
         return cache.versionText;
 

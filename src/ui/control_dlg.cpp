@@ -8,6 +8,7 @@
 #include "ui/hotkey_entry.h"
 #include "ui/propaty_dlg.h"
 #include "win/message_box.h"
+#include "win/next_window.h"
 
 CControlDlg::CControlDlg()
     : win::Dialog(IDD_CONTROL),
@@ -75,21 +76,13 @@ void CControlDlg::OnBnClickedOnOff() {
     // SW_SHOWMINIMIZED would activate the window it minimises and keep the
     // keyboard from the user ("ShowWindow function", Microsoft Docs). After the
     // hotkey the user's window is active and stays so. After a click we are,
-    // and the window the user came from, the next one down, gets it back:
-    // Windows' SW_MINIMIZE would do that itself, Wine's leaves us active.
-    const HWND handBack = ::GetForegroundWindow() == mainWindow ? NextWindowDown(mainWindow) : nullptr;
+    // and the window the user came from, the next one down, gets it back,
+    // chosen before the minimise moves us. Windows may already have activated
+    // a window of its choice by then; Wine leaves us active. So the keyboard is
+    // handed back only while it is still ours.
+    const HWND handBack = ::GetForegroundWindow() == mainWindow ? win::NextWindowDown(mainWindow) : nullptr;
     ::ShowWindow(mainWindow, SW_SHOWMINNOACTIVE);
-    if (handBack) ::SetForegroundWindow(handBack);
-}
-
-HWND NextWindowDown(HWND window) noexcept {
-    for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next; next = ::GetWindow(next, GW_HWNDNEXT)) {
-        const LONG_PTR exStyle = ::GetWindowLongPtrW(next, GWL_EXSTYLE);
-        if (::IsWindowVisible(next) && !::IsIconic(next) && ::IsWindowEnabled(next) &&
-            !(exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) && ::GetAncestor(next, GA_ROOTOWNER) != window)
-            return next;
-    }
-    return nullptr;
+    if (handBack && ::GetForegroundWindow() == mainWindow) ::SetForegroundWindow(handBack);
 }
 
 void CControlDlg::OnBnClickedSettings() {

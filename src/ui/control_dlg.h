@@ -52,7 +52,3 @@ private:
 
 // Derives the overlay's style from the settings and sets its layered attributes at once.
 void ApplySettings(const settings::TrailSettings& settings, CMonitorWin& overlay);
-
-// The top-level window below `window` in Z order that the user could be working
-// in: visible, not minimised, enabled, activatable and not one of ours.
-HWND NextWindowDown(HWND window) noexcept;

@@ -3,11 +3,9 @@
 // names, the hook and the repaint.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 namespace hotkey {
 
@@ -64,26 +62,5 @@ struct HotKeyEntry {
 // passed in; the order is fixed and never depends on the order of the presses.
 std::wstring ComposeHotKeyText(std::uint16_t keyCode, std::uint16_t flags, std::wstring_view ctrlName,
                                std::wstring_view shiftName, std::wstring_view altName, std::wstring_view keyName);
-
-// Reads a key name through getText(wchar_t* buffer, int capacity), which returns the number of
-// characters written. A result that fills the buffer may have been cut short, so the read is
-// repeated with twice the size until it is not.
-template <class GetText>
-std::wstring ReadGrowingName(GetText&& getText) {
-    int size = 128;
-    std::wstring text;
-    for (;;) {
-        text.assign(static_cast<std::size_t>(size) + 1, L'\0');
-        const auto raw = getText(text.data(), size + 1);
-        static_assert(std::is_integral_v<std::remove_cvref_t<decltype(raw)>>, "getText must return a count");
-        const long long count = static_cast<long long>(raw);
-        // A misbehaving callee must not make us read past what we handed it.
-        const long long kept = count < 0 ? 0 : (count > size ? size : count);
-        text.resize(static_cast<std::size_t>(kept));
-        // Stop before size + 1 no longer fits the callee's int capacity.
-        if (count != size || size > (INT_MAX - 1) / 2) return text;
-        size *= 2;
-    }
-}
 
 }  // namespace hotkey

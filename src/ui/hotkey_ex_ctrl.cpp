@@ -5,6 +5,7 @@
 #include <bitset>
 
 #include "win/gdi.h"
+#include "win/growing_text.h"
 #include "win/handle.h"
 
 namespace {
@@ -68,8 +69,9 @@ LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
 std::wstring GetKeyNameString(UINT virtualKey, bool extended) {
     const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     const LONG parameter = static_cast<LONG>((scan << 16) | (extended ? (1u << 24) : 0u));
-    return hotkey::ReadGrowingName(
-        [parameter](wchar_t* buffer, int capacity) { return ::GetKeyNameTextW(parameter, buffer, capacity); });
+    return win::GrowingText([parameter](wchar_t* buffer, size_t capacity) {
+        return ::GetKeyNameTextW(parameter, buffer, static_cast<int>(capacity));
+    });
 }
 
 CHotKeyExCtrl::~CHotKeyExCtrl() { Detach(); }

@@ -5,6 +5,7 @@
 
 #include "resource.h"
 #include "ui/about_dlg.h"
+#include "win/dpi.h"
 #include "win/gdi.h"
 
 #ifndef WM_DWMCOMPOSITIONCHANGED
@@ -30,10 +31,23 @@ BOOL CLodestarDlg::OnInitDialog() {
     ::ShowWindow(controlPanel.hwnd(), SW_SHOW);
 
     QueryGlassComposition(&glassEnabled);
-    glassMargins = {8, 9, 24, 5};
+    glassMargins = GlassMarginsAt(win::WindowDpi(hwnd()));
     if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
     return TRUE;
+}
+
+// The band is 8, 9, 24 and 5 pixels at 96 DPI; a per-monitor-aware window
+// keeps its pixels on a 150 % monitor unless they are scaled with it.
+GlassMargins CLodestarDlg::GlassMarginsAt(int dpi) noexcept {
+    return {::MulDiv(8, dpi, USER_DEFAULT_SCREEN_DPI), ::MulDiv(9, dpi, USER_DEFAULT_SCREEN_DPI),
+            ::MulDiv(24, dpi, USER_DEFAULT_SCREEN_DPI), ::MulDiv(5, dpi, USER_DEFAULT_SCREEN_DPI)};
+}
+
+std::optional<LRESULT> CLodestarDlg::OnDpiChanged(int dpi) {
+    glassMargins = GlassMarginsAt(dpi);
+    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    return std::nullopt;  // the dialog manager lays the window out at the new DPI
 }
 
 std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -44,6 +58,7 @@ std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPA
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(appIcon);
     case WM_NOTIFY: return OnLinkNotify(hwnd(), reinterpret_cast<const NMHDR*>(lParam));
     case WM_DWMCOMPOSITIONCHANGED: return OnCompositionChanged();
+    case WM_DPICHANGED: return OnDpiChanged(HIWORD(wParam));
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
 }

@@ -7,7 +7,7 @@
 #include <atomic>
 
 #include "ui/control_dlg.h"
-#include "ui/glass.h"
+#include "win/dwm.h"
 #include "win/dialog.h"
 
 // The maker's home page, opened by the link controls.
@@ -40,5 +40,7 @@ private:
     std::optional<LRESULT> OnSysCommand(WPARAM id, LPARAM lParam);
     std::optional<LRESULT> OnPaint();
     std::optional<LRESULT> OnCompositionChanged();
+    std::optional<LRESULT> OnDpiChanged(int dpi);
+    static GlassMargins GlassMarginsAt(int dpi) noexcept;
     HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -1,3 +1,11 @@
+// The SDK declares Windows 10's DPI calls only for programs that need that
+// version; they are looked up at run time here, never imported, so the
+// declarations are asked for in this file alone.
+#undef WINVER
+#undef _WIN32_WINNT
+#define WINVER 0x0A00
+#define _WIN32_WINNT 0x0A00
+
 #include "win/dpi.h"
 
 #include <cstring>
@@ -17,9 +25,10 @@ int SystemDpi() noexcept {
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+// One user32 call of a newer system, or none (the system is older).
 template <class Fn>
-Fn User32Entry(const char* name) noexcept {
-    return SystemEntry<Fn>(::GetModuleHandleW(L"user32.dll"), name);
+Fn User32Call(Entry<Fn> entry) noexcept {
+    return BindAll(::GetModuleHandleW(L"user32.dll"), entry) ? entry.call : nullptr;
 }
 
 // Reads a zero-terminated string or an ordinal of a dialog template and steps past it.
@@ -32,18 +41,17 @@ const WORD* SkipNameOrOrdinal(const WORD* at) noexcept {
 }  // namespace
 
 int WindowDpi(HWND window) noexcept {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto forWindow = User32Entry<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto forWindow = User32Call(Entry<decltype(&::GetDpiForWindow)>{"GetDpiForWindow"});
     if (forWindow && window)
         if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
     return SystemDpi();
 }
 
 void KeepDialogLayoutOnDpiChange(HWND dialog) noexcept {
-    using SetBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
-    constexpr int kDisableAll = 0x0001 | 0x0002 | 0x0004;  // DDC_DISABLE_ALL: resize, font update, re-layout
-    static const auto setBehavior = User32Entry<SetBehaviorFn>("SetDialogDpiChangeBehavior");
-    if (setBehavior) setBehavior(dialog, kDisableAll, kDisableAll);
+    static const auto setBehavior =
+        User32Call(Entry<decltype(&::SetDialogDpiChangeBehavior)>{"SetDialogDpiChangeBehavior"});
+    // DDC_DISABLE_ALL: no resizing, no new font, no re-layout of the controls.
+    if (setBehavior) setBehavior(dialog, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
 }
 
 SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) noexcept {

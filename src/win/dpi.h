@@ -5,6 +5,11 @@
 
 #include <windows.h>
 
+// Declared by the SDK only for programs that require Windows 10 1703.
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
+
 namespace win {
 
 // The DPI of the monitor the window is on (GetDpiForWindow, Windows 10 1607

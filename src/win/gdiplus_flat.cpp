@@ -5,70 +5,61 @@
 namespace gdip {
 namespace {
 
+// Typed here: the SDK declares the flat API only together with the C++
+// wrapper headers, which this program keeps out of its build.
 struct Entries {
-    GpStatus(WINAPI* startup)(ULONG_PTR*, const StartupInput*, void*);
-    void(WINAPI* shutdown)(ULONG_PTR);
-    GpStatus(WINAPI* createFromHdc)(HDC, GpGraphics**);
-    GpStatus(WINAPI* deleteGraphics)(GpGraphics*);
-    GpStatus(WINAPI* createPen1)(ARGB, float, GpUnit, GpPen**);
-    GpStatus(WINAPI* deletePen)(GpPen*);
-    GpStatus(WINAPI* drawCurveI)(GpGraphics*, GpPen*, const GpPoint*, INT);
+    win::Entry<GpStatus(WINAPI*)(ULONG_PTR*, const StartupInput*, void*)> startup{"GdiplusStartup"};
+    win::Entry<void(WINAPI*)(ULONG_PTR)> shutdown{"GdiplusShutdown"};
+    win::Entry<GpStatus(WINAPI*)(HDC, GpGraphics**)> createFromHdc{"GdipCreateFromHDC"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*)> deleteGraphics{"GdipDeleteGraphics"};
+    win::Entry<GpStatus(WINAPI*)(ARGB, float, GpUnit, GpPen**)> createPen1{"GdipCreatePen1"};
+    win::Entry<GpStatus(WINAPI*)(GpPen*)> deletePen{"GdipDeletePen"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpPen*, const GpPoint*, INT)> drawCurveI{"GdipDrawCurveI"};
 };
 
-// All or nothing: a gdiplus.dll without one of them is treated as missing.
 const Entries* Bind() noexcept {
-    static const Entries* const bound = []() -> const Entries* {
-        static Entries entries{};
-        const HMODULE library = win::LoadSystemLibrary(L"gdiplus.dll");
-        entries.startup = win::SystemEntry<decltype(entries.startup)>(library, "GdiplusStartup");
-        entries.shutdown = win::SystemEntry<decltype(entries.shutdown)>(library, "GdiplusShutdown");
-        entries.createFromHdc = win::SystemEntry<decltype(entries.createFromHdc)>(library, "GdipCreateFromHDC");
-        entries.deleteGraphics = win::SystemEntry<decltype(entries.deleteGraphics)>(library, "GdipDeleteGraphics");
-        entries.createPen1 = win::SystemEntry<decltype(entries.createPen1)>(library, "GdipCreatePen1");
-        entries.deletePen = win::SystemEntry<decltype(entries.deletePen)>(library, "GdipDeletePen");
-        entries.drawCurveI = win::SystemEntry<decltype(entries.drawCurveI)>(library, "GdipDrawCurveI");
-        const bool complete = entries.startup && entries.shutdown && entries.createFromHdc && entries.deleteGraphics &&
-                              entries.createPen1 && entries.deletePen && entries.drawCurveI;
-        return complete ? &entries : nullptr;
-    }();
-    return bound;
+    static Entries entries;
+    static const bool bound =
+        win::BindAll(win::LoadSystemLibrary(L"gdiplus.dll"), entries.startup, entries.shutdown, entries.createFromHdc,
+                     entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI);
+    return bound ? &entries : nullptr;
 }
 
 }  // namespace
 
 GpStatus GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output) noexcept {
     const Entries* api = Bind();
-    return api ? api->startup(token, input, output) : kGenericError;
+    return api ? api->startup.call(token, input, output) : kGenericError;
 }
 
 void GdiplusShutdown(ULONG_PTR token) noexcept {
     // A start that failed leaves the token 0, and there is nothing to shut down.
-    if (const Entries* api = Bind(); api && token) api->shutdown(token);
+    if (const Entries* api = Bind(); api && token) api->shutdown.call(token);
 }
 
 GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** graphics) noexcept {
     const Entries* api = Bind();
-    return api ? api->createFromHdc(hdc, graphics) : kGenericError;
+    return api ? api->createFromHdc.call(hdc, graphics) : kGenericError;
 }
 
 GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept {
     const Entries* api = Bind();
-    return api ? api->deleteGraphics(graphics) : kGenericError;
+    return api ? api->deleteGraphics.call(graphics) : kGenericError;
 }
 
 GpStatus GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen) noexcept {
     const Entries* api = Bind();
-    return api ? api->createPen1(color, width, unit, pen) : kGenericError;
+    return api ? api->createPen1.call(color, width, unit, pen) : kGenericError;
 }
 
 GpStatus GdipDeletePen(GpPen* pen) noexcept {
     const Entries* api = Bind();
-    return api ? api->deletePen(pen) : kGenericError;
+    return api ? api->deletePen.call(pen) : kGenericError;
 }
 
 GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept {
     const Entries* api = Bind();
-    return api ? api->drawCurveI(graphics, pen, points, count) : kGenericError;
+    return api ? api->drawCurveI.call(graphics, pen, points, count) : kGenericError;
 }
 
 }  // namespace gdip

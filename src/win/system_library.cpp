@@ -2,16 +2,18 @@
 
 #include <string>
 
+#include "win/growing_text.h"
+
 namespace win {
 
 HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
     // By full path: a module of the same base name that something else loaded
     // first (from anywhere) would otherwise be handed back for a bare name
     // ("LoadLibraryExW function", Microsoft Docs, Remarks).
-    wchar_t folder[MAX_PATH];
-    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    const std::wstring folder = GrowingText(
+        [](wchar_t* buffer, size_t capacity) { return ::GetSystemDirectoryW(buffer, static_cast<UINT>(capacity)); });
+    if (folder.empty()) return nullptr;
+    const std::wstring path = folder + L"\\" + name;
     if (const HMODULE library = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return library;
     // Windows 7 without KB2533623 rejects the flag (ERROR_INVALID_PARAMETER);
     // its dependencies are then looked for beside it, in System32.

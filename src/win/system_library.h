@@ -20,6 +20,23 @@ Fn SystemEntry(HMODULE library, const char* name) noexcept {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(library, name)));
 }
 
+// One entry point to be bound, typed as the SDK declares it where it does
+// (decltype(&::Function)).
+template <class Fn>
+struct Entry {
+    const char* name;
+    Fn call = nullptr;
+};
+
+// Binds every entry point or none: a library without one of them counts as
+// missing, so that no caller meets half an interface. True when all are bound.
+template <class... Fn>
+bool BindAll(HMODULE library, Entry<Fn>&... entries) noexcept {
+    const bool all = library && ((entries.call = SystemEntry<Fn>(library, entries.name)) && ...);
+    if (!all) ((entries.call = nullptr), ...);
+    return all;
+}
+
 // Restricts the loads the system makes for us later (themes, shell
 // extensions, delay-loaded imports) to System32 as well. Call first thing.
 void RestrictDllSearchToSystem32() noexcept;

@@ -196,32 +196,4 @@ TEST(HotKeyEntry, ComposeText) {
         EXPECT_EQ(ComposeHotKeyText(c.key, c.flags, L"Strg", L"Umschalt", L"Alt", c.name), c.want) << c.flags;
 }
 
-TEST(HotKeyEntry, ReadGrowingName) {
-    // Call k writes min(result, capacity - 1) copies of 'a' + k, so the text shows which call it came from.
-    struct {
-        std::vector<int> results;
-        std::vector<int> caps;
-        std::size_t length;
-    } const cases[] = {{{128, 256, 7}, {129, 257, 513}, 7},
-                       {{128, 128}, {129, 257}, 128},
-                       {{5}, {129}, 5},
-                       {{0}, {129}, 0},
-                       {{-1}, {129}, 0},
-                       {{129}, {129}, 128},
-                       {{1000}, {129}, 128}};
-    for (const auto& c : cases) {
-        std::vector<int> caps;
-        const std::wstring text = ReadGrowingName([&](wchar_t* buffer, int capacity) {
-            const int result = c.results.at(caps.size());
-            const int n = std::min(std::max(result, 0), capacity - 1);
-            std::fill(buffer, buffer + n, static_cast<wchar_t>(L'a' + caps.size()));
-            buffer[n] = L'\0';
-            caps.push_back(capacity);
-            return result;
-        });
-        EXPECT_EQ(caps, c.caps) << c.results.front();
-        EXPECT_EQ(text, std::wstring(c.length, static_cast<wchar_t>(L'a' + caps.size() - 1))) << c.results.front();
-    }
-}
-
 }  // namespace

@@ -262,6 +262,32 @@ TEST_F(ControlPanelTest, SwitchingOnByClickGivesTheActivationToTheNextWindow) {
     PumpUntil([&] { return ::GetForegroundWindow() == user.hwnd(); }, "the user's program in front");
 }
 
+// Windows activating a window of its own choice as ours is minimised.
+struct ActivateOnMinimise {
+    static inline HWND other = nullptr;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        if (code == HCBT_MINMAX && LOWORD(lParam) == SW_SHOWMINNOACTIVE) ::SetForegroundWindow(other);
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
+
+TEST_F(ControlPanelTest, SwitchingOnByClickLeavesTheKeyboardWhereWindowsPutItOnMinimising) {
+    // Z order: the main window, the user's program, then the other.
+    PlainWindow other(L"another program", RECT{600, 300, 700, 400});
+    PlainWindow user(L"user's program", RECT{300, 300, 500, 400});
+    Start();
+    ::SetWindowPos(mainWindow.hwnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ::SetForegroundWindow(mainWindow.hwnd());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == mainWindow.hwnd(); }, "the main window in front"));
+    ActivateOnMinimise::other = other.hwnd();
+    const HHOOK hook = ::SetWindowsHookExW(WH_CBT, ActivateOnMinimise::Hook, nullptr, ::GetCurrentThreadId());
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+    ::UnhookWindowsHookEx(hook);
+    PumpUntil([&] { return ::GetForegroundWindow() == other.hwnd(); }, "the window Windows chose in front");
+    PumpFor(50);  // a second activation that must not come: nothing to wait for
+    EXPECT_EQ(::GetForegroundWindow(), other.hwnd());
+}
+
 TEST_F(ControlPanelTest, SwitchingOnByHotkeyLeavesTheActivationWhereItIs) {
     PlainWindow user(L"user's program", RECT{300, 300, 500, 400});
     Start();

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
+#include "win/dpi.h"
 #include "ui/lodestar_dlg.h"
 
 using testing_support::TempFolder;
@@ -99,7 +102,16 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     // A composition change is followed without losing the margins.
     ::SendMessageW(dialog.hwnd(), 0x031E /* WM_DWMCOMPOSITIONCHANGED */, 0, 0);
     EXPECT_EQ(dialog.glassEnabled, composition);
-    EXPECT_EQ(dialog.glassMargins.cyTopHeight, 24);
+    const int dpi = win::WindowDpi(dialog.hwnd());
+    EXPECT_EQ(dialog.glassMargins.cyTopHeight, ::MulDiv(24, dpi, 96));
+
+    // The band meets the frame at any scale: its pixels follow the window's DPI.
+    RECT r{};
+    ::GetWindowRect(dialog.hwnd(), &r);
+    ::SendMessageW(dialog.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&r));
+    const GlassMargins scaled{::MulDiv(8, dpi * 3 / 2, 96), ::MulDiv(9, dpi * 3 / 2, 96),
+                              ::MulDiv(24, dpi * 3 / 2, 96), ::MulDiv(5, dpi * 3 / 2, 96)};
+    EXPECT_EQ(std::memcmp(&dialog.glassMargins, &scaled, sizeof scaled), 0) << dialog.glassMargins.cyTopHeight;
     dialog.DestroyWindow();
 }
 

@@ -200,33 +200,72 @@ TEST_F(OverlayTest, DialogBackgroundIsTheKeyBrushAndErasingIsSkipped) {
     EXPECT_EQ(brush.lbColor, RGB(0, 0, 1));
 }
 
-// What Windows sends a per-monitor-aware window moved to a monitor of another
-// DPI; the suggested rectangle scales in proportion, which dialog units do not.
-void SendDpiChanged(HWND window, int dpi) {
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    RECT suggested{r.left, r.top, r.left + (r.right - r.left) * 3, r.top + (r.bottom - r.top) * 3};
-    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-}
+// Plays Windows' part in a move onto a monitor of another DPI: from inside
+// the SetWindowPos that moved the overlay, WM_GETDPISCALEDSIZE with the size
+// scaled in proportion, then WM_DPICHANGED with a rectangle of the size
+// answered ("WM_GETDPISCALEDSIZE message", "WM_DPICHANGED message").
+struct MonitorBorder {
+    static inline HWND overlay = nullptr;
+    static inline int (*dpiAfterMove)(int move) = nullptr;
+    static inline int dpi = 96;
+    static inline int moves = 0;
+    static inline int changes = 0;
+    static inline BOOL answered = FALSE;
+    static inline SIZE answer{};
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->hwnd == overlay && sent->message == WM_WINDOWPOSCHANGED &&
+            !(reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_NOMOVE)) {
+            const int now = dpiAfterMove(++moves);
+            if (now != dpi) {
+                RECT r{};
+                ::GetWindowRect(overlay, &r);
+                answer = {::MulDiv(r.right - r.left, now, dpi), ::MulDiv(r.bottom - r.top, now, dpi)};
+                answered = static_cast<BOOL>(
+                    ::SendMessageW(overlay, WM_GETDPISCALEDSIZE, now, reinterpret_cast<LPARAM>(&answer)));
+                RECT suggested{r.left, r.top, r.left + answer.cx, r.top + answer.cy};
+                dpi = now;
+                ++changes;
+                ::SendMessageW(overlay, WM_DPICHANGED, MAKEWPARAM(now, now), reinterpret_cast<LPARAM>(&suggested));
+            }
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+};
 
-TEST_F(OverlayTest, OnAMonitorOfAnotherDpiTheWindowImageAndWidthsFollow) {
+TEST_F(OverlayTest, AMoveOntoAMonitorOfAnotherDpiSettlesInOneTickAtTheNewDpi) {
     if (win::WindowDpi(overlay.hwnd()) != 96) GTEST_SKIP() << "starts from 96 DPI";
     const SIZE at96 = Size();
     ASSERT_EQ(LineThickness(), 7);  // 5 points
+    MonitorBorder::overlay = overlay.hwnd();
+    MonitorBorder::dpi = 96;
+    const HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, MonitorBorder::Hook, nullptr, ::GetCurrentThreadId());
 
-    SendDpiChanged(overlay.hwnd(), 144);
-    // The template at 144 DPI, as the dialog manager lays it out in a 144 DPI prefix.
-    EXPECT_EQ(Size().cx, 1000);
-    EXPECT_EQ(Size().cy, 540);
-    EXPECT_EQ(overlay.backBuffer.width(), 1000);
-    EXPECT_EQ(overlay.backBuffer.height(), 540);
-    EXPECT_EQ(LineThickness(), 10);
-
-    SendDpiChanged(overlay.hwnd(), 96);
+    // Every move from now on lands on a 150 % monitor.
+    MonitorBorder::dpiAfterMove = [](int) { return 144; };
+    MonitorBorder::moves = MonitorBorder::changes = 0;
+    overlay.UpdateTrail(520, 410);
+    EXPECT_EQ(MonitorBorder::changes, 1);
+    EXPECT_LE(MonitorBorder::moves, 2) << "placed once more at most";
+    EXPECT_TRUE(MonitorBorder::answered);
+    EXPECT_EQ(MonitorBorder::answer.cx, at96.cx) << "the size stays";
+    EXPECT_EQ(MonitorBorder::answer.cy, at96.cy);
     EXPECT_EQ(Size().cx, at96.cx);
     EXPECT_EQ(Size().cy, at96.cy);
-    EXPECT_EQ(overlay.backBuffer.width(), at96.cx);
-    EXPECT_EQ(LineThickness(), 7);
+    EXPECT_EQ(overlay.backBuffer.dpi(), 144);
+    EXPECT_GT(testing_support::MiddleColumnCount(overlay.backBuffer, RGB(255, 0, 0)), 0) << "the tick showed no trail";
+    EXPECT_EQ(LineThickness(), 10) << "drawn at the new DPI";
+
+    // A border the overlay straddles, with each move flipping it over: every
+    // tick still ends, with at most one redraw.
+    MonitorBorder::dpiAfterMove = [](int move) { return move % 2 ? 96 : 144; };
+    for (int tick = 0; tick < 4; ++tick) {
+        MonitorBorder::moves = MonitorBorder::changes = 0;
+        overlay.UpdateTrail(560 + 7 * tick, 420);
+        EXPECT_LE(MonitorBorder::moves, 2) << tick;
+        EXPECT_EQ(Size().cx, at96.cx) << tick;
+    }
+    ::UnhookWindowsHookEx(hook);
 }
 
 TEST_F(OverlayTest, ADrawingTickHasPaintedTheWindowWhenItReturns) {

@@ -3,6 +3,8 @@
 
 #include "settings/settings_file.h"
 #include "test_support.h"
+#include "win/file.h"
+#include "win/handle.h"
 #include "windows_profile_reader.h"
 
 #include <string>
@@ -174,6 +176,91 @@ TEST(SettingsFile, ANotepadUtf8FileIsSavedSoThatWindowsReadsTheValues) {
     EXPECT_EQ(testing_support::WindowsProfileValue(saved, u"SYSTEM", u"LINECOLOR"), u"4");
     EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"LINECOLOR", -1, path.c_str()), 4);
     EXPECT_NE(saved.find("; \xE3\x83\xA1\xE3\x83\xA2\r\n"), std::string::npos);
+}
+
+// Stands in for ReplaceFileW: fails as told, leaving the files as the
+// "ReplaceFileW function" page says each failure leaves them.
+struct FailingReplace {
+    static inline DWORD failure = 0;
+    static inline int failuresLeft = 0;
+    static inline int calls = 0;
+    static BOOL WINAPI Replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
+        ++calls;
+        if (failuresLeft == 0) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+        --failuresLeft;
+        if (failure == ERROR_UNABLE_TO_MOVE_REPLACEMENT) ::DeleteFileW(replaced);  // gone, no backup asked for
+        if (failure == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)  // under a name of the system's choosing
+            ::MoveFileExW(replaced, (std::wstring(replaced) + L".~sys").c_str(), 0);
+        ::SetLastError(failure);
+        return FALSE;
+    }
+};
+
+TEST(SettingsFile, AFailedReplacementLeavesTheOldOrTheNewTextWholeNeverNothing) {
+    const struct {
+        const char* name;
+        DWORD failure;
+        int times;
+        win::Written::Way way;
+    } cases[] = {
+        {"1176, the old file gone", ERROR_UNABLE_TO_MOVE_REPLACEMENT, 1, win::Written::Replaced},
+        {"1177, the old file renamed", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 1, win::Written::Replaced},
+        {"a sharing violation that clears", ERROR_SHARING_VIOLATION, 2, win::Written::Replaced},
+        {"a sharing violation that stays", ERROR_SHARING_VIOLATION, 1000, win::Written::InPlace},
+        {"the old file cannot be removed", ERROR_UNABLE_TO_REMOVE_REPLACED, 1000, win::Written::InPlace},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::wstring path = folder.File(L"Vireon.ini");
+        WriteBytes(path, "[OTHER]\r\nold=text\r\n");
+        FailingReplace::failure = c.failure;
+        FailingReplace::failuresLeft = c.times;
+        FailingReplace::calls = 0;
+        const win::Written written =
+            win::WriteReplacing(path, "[OTHER]\r\nnew=text\r\n", ::GetFileAttributesW(path.c_str()), FailingReplace::Replace);
+        EXPECT_EQ(written.way, c.way) << c.name;
+        EXPECT_EQ(ReadBytes(path), "[OTHER]\r\nnew=text\r\n") << c.name;
+        EXPECT_EQ(::GetFileAttributesW(folder.File(L"Vireon.ini.new").c_str()), INVALID_FILE_ATTRIBUTES) << c.name;
+        if (c.times == 2) {
+            EXPECT_EQ(FailingReplace::calls, 3) << c.name << ": retried until it passed";
+        } else if (c.times == 1000) {
+            EXPECT_LE(FailingReplace::calls, 10) << c.name << ": gave up within bounds";
+        }
+    }
+}
+
+TEST(SettingsFile, WhatStopsAReplacementDoesNotStopTheSave) {
+    const struct {
+        const char* name;
+        void (*block)(const TempFolder& folder);
+        bool hold = false;
+    } cases[] = {
+        {"a folder named like the new file",
+         [](const TempFolder& f) { ::CreateDirectoryW(f.File(L"Vireon.ini.new").c_str(), nullptr); }},
+        {"a read-only file named like the new file",
+         [](const TempFolder& f) {
+             WriteBytes(f.File(L"Vireon.ini.new"), "not ours");
+             ::SetFileAttributesW(f.File(L"Vireon.ini.new").c_str(), FILE_ATTRIBUTE_READONLY);
+         }},
+        {"another program holding the file without delete sharing", [](const TempFolder&) {}, true},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::wstring path = folder.File(L"Vireon.ini");
+        WriteBytes(path, "[OTHER]\r\nkeep=me\r\n[SYSTEM]\r\nDRAWMODE=1\r\n");
+        c.block(folder);
+        win::File held;
+        if (c.hold)
+            held.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, 0, nullptr));
+        TrailSettings s;
+        s.drawMode = 0;
+        settings::SaveSettings(s, path, 1);
+        held.reset();
+        EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"DRAWMODE", -1, path.c_str()), 0) << c.name;
+        EXPECT_NE(ReadBytes(path).find("[OTHER]\r\nkeep=me\r\n"), std::string::npos) << c.name;
+        ::SetFileAttributesW(folder.File(L"Vireon.ini.new").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+// The window the user was working in, to hand the keyboard back to.
+#pragma once
+
+#include <windows.h>
+
+namespace win {
+
+// The top-level window below `window` in Z order that the user could be
+// working in: visible and not cloaked, not minimised, enabled, activatable and
+// not one of `window`'s own.
+HWND NextWindowDown(HWND window) noexcept;
+
+}  // namespace win
