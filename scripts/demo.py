@@ -44,7 +44,7 @@ def main(exe, out):
         dialog = d.SettingsDialog()
         d.Screenshot(full)
         crop(full, os.path.join(out, "settings-dialog.png"), dialog.window[1:])
-        d.key("Escape", dialog.window)
+        dialog.click(*d.CANCEL_BUTTON)
         d.await_state(lambda: not dialog.is_open(), "the settings dialog to close", 5)
 
         d.click(*on)

@@ -10,9 +10,23 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
+# Japanese Windows' dialog fonts, as near as Debian has them. Wine has no
+# "MS UI Gothic" (nor "MS Shell Dlg", which the Japanese locale maps to it) and
+# falls back to whatever Japanese sans fontconfig prefers, which changes with
+# the font packages installed. UmePlus P Gothic is proportional like MS UI
+# Gothic and as tall (12 px at 9 points, 11 at 8; base units 7 x 12 against
+# 6 x 12); UmePlus Gothic stands for the fixed-pitch MS Gothic.
+vireon_pin_fonts() {
+  local face
+  for face in "MS UI Gothic" "MS Shell Dlg" "MS PGothic"; do
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "UmePlus P Gothic" /f >/dev/null 2>&1
+  done
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS Gothic" /d "UmePlus Gothic" /f >/dev/null 2>&1
+}
+
 vireon_prepare_prefix() {
   # Bump when the steps below change, so that existing prefixes are made again.
-  local ready="$WINEPREFIX/.vireon-ready-2"
+  local ready="$WINEPREFIX/.vireon-ready-3"
   [ -f "$ready" ] && return 0
   echo "wine: preparing the prefix in $WINEPREFIX"
   rm -rf "$WINEPREFIX"
@@ -24,6 +38,7 @@ vireon_prepare_prefix() {
   # Unmanaged windows close at once and Wine sets the keyboard focus itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   wine winecfg -v win10 >/dev/null 2>&1
+  vireon_pin_fonts
   # Copies of the test executable that see older systems.
   wine reg add 'HKCU\Software\Wine\AppDefaults\win_tests_win7.exe' /v Version /d win7 /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\AppDefaults\win_tests_winxp.exe' /v Version /d winxp64 /f >/dev/null 2>&1
@@ -35,7 +50,7 @@ vireon_prepare_prefix() {
 # the window manager manages the windows (a movable main window with a taskbar
 # entry; the overlay stays an unmanaged, click-through popup).
 vireon_prepare_desktop_prefix() {
-  local ready="$WINEPREFIX/.vireon-ready-desktop-1"
+  local ready="$WINEPREFIX/.vireon-ready-desktop-2"
   [ -f "$ready" ] && return 0
   echo "wine: preparing the prefix in $WINEPREFIX"
   mkdir -p "$WINEPREFIX"
@@ -43,12 +58,13 @@ vireon_prepare_desktop_prefix() {
   wineserver -w
   ln -sf /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   wine winecfg -v win10 >/dev/null 2>&1
+  vireon_pin_fonts
   wineserver -w
   touch "$ready"
 }
 
 vireon_prepare_prefix_144() {
-  local ready="$VIREON_WINEPREFIX_144/.vireon-ready-1"
+  local ready="$VIREON_WINEPREFIX_144/.vireon-ready-2"
   [ -f "$ready" ] && return 0
   vireon_prepare_prefix
   echo "wine: preparing the 144 DPI prefix in $VIREON_WINEPREFIX_144"

@@ -65,7 +65,8 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     SetProfileValues(file.units, wide(kSection), values);
     const win::Written written = win::WriteReplacing(target, EncodeProfile(file), attributes);
     if (written.way == win::Written::NotWritten) ReportNotSaved("cannot write the file:", written.error);
-    if (written.way == win::Written::InPlace) ReportNotSaved("wrote over the file in place, as it could not be replaced:", written.error);
+    if (written.way == win::Written::InPlace)
+        ReportNotSaved("wrote over the file in place, as it could not be replaced:", written.error);
 }
 
 }  // namespace settings

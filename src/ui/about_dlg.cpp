@@ -82,7 +82,8 @@ const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     wchar_t subBlock[50] = L"\\VarFileInfo\\Translation";
     const WORD* translation = nullptr;
     UINT length = 0;
-    if (!version->query.call(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)), &length) ||
+    if (!version->query.call(block.get(), subBlock, reinterpret_cast<void**>(const_cast<WORD**>(&translation)),
+                             &length) ||
         !translation || length < 2 * sizeof(WORD))
         return cache.versionText;
 

@@ -1,8 +1,44 @@
 #include "win/dialog.h"
 
+#include <cstdlib>
+#include <vector>
+
+#include "win/dialog_template.h"
+
 namespace win {
 
 HINSTANCE ResourceModule() noexcept { return ::GetModuleHandleW(nullptr); }
+
+namespace {
+
+// The stock GUI font's face and size in points at the screen's resolution.
+std::pair<std::u16string, std::uint16_t> GuiFont() {
+    LOGFONTW font{};
+    if (!::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return {};
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+    if (screen) ::ReleaseDC(nullptr, screen);
+    const auto* face = reinterpret_cast<const char16_t*>(font.lfFaceName);
+    return {std::u16string(face), static_cast<std::uint16_t>(::MulDiv(std::abs(font.lfHeight), 72, dpi))};
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> FrameworkTemplate(UINT templateId) {
+    const HMODULE module = ResourceModule();
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));
+    const auto* bytes =
+        found ? static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found))) : nullptr;
+    if (!bytes) return {};
+    const std::size_t size = ::SizeofResource(module, found);
+    const std::optional<DialogTemplate> read = ReadDialogTemplate(bytes, size);
+    if (!read || !read->font) return {};
+    const auto [face, points] = GuiFont();
+    const std::optional<TemplateFont> font =
+        FrameworkDialogFont(*read->font, ::GetSystemMetrics(SM_DBCSENABLED) != 0, face, points);
+    if (!font) return {};
+    return WithFont(bytes, size, *read, *font);
+}
 
 Dialog::~Dialog() {
     if (hwnd_) {
@@ -15,8 +51,18 @@ Dialog::~Dialog() {
 
 bool Dialog::Create(HWND parent) noexcept {
     if (hwnd_) return false;
-    ::CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId_), parent, DialogProc,
-                         reinterpret_cast<LPARAM>(this));
+    std::vector<std::uint8_t> adjusted;
+    try {
+        adjusted = FrameworkTemplate(templateId_);
+    } catch (...) {
+        adjusted.clear();  // out of memory: the template as it is stored will do
+    }
+    const auto self = reinterpret_cast<LPARAM>(this);
+    if (!adjusted.empty())
+        ::CreateDialogIndirectParamW(ResourceModule(), reinterpret_cast<LPCDLGTEMPLATEW>(adjusted.data()), parent,
+                                     DialogProc, self);
+    else
+        ::CreateDialogParamW(ResourceModule(), MAKEINTRESOURCEW(templateId_), parent, DialogProc, self);
     return hwnd_ != nullptr;
 }
 

@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "win/data_exchange.h"
 
@@ -11,6 +13,13 @@ namespace win {
 
 // The module whose resources hold the dialog templates, icons and strings.
 HINSTANCE ResourceModule() noexcept;
+
+// Template `templateId` with the font the dialog framework the program's
+// dialogs were designed with gives it: on a system with double-byte character
+// sets (Japanese Windows), "MS Shell Dlg" at 8 points becomes the stock GUI
+// font, MS UI Gothic at 9 points, as it does in CWnd::CreateDlgIndirect.
+// Empty when the stored template is used as it is.
+std::vector<std::uint8_t> FrameworkTemplate(UINT templateId);
 
 // A dialog window built from a numbered template. Derived classes override
 // WindowProc with one switch, a line per handled message, and fall back to

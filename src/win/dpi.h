@@ -21,10 +21,4 @@ int WindowDpi(HWND window) noexcept;
 // later), for a dialog that sizes itself.
 void KeepDialogLayoutOnDpiChange(HWND dialog) noexcept;
 
-// The pixel size of `dialog`, made from template `templateId`, laid out at
-// `dpi`: the template's dialog units through the base units of the dialog's
-// font at that DPI, as the dialog manager computes them. {0, 0} when the
-// template cannot be read.
-SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) noexcept;
-
 }  // namespace win

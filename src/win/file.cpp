@@ -9,8 +9,7 @@ namespace {
 // Writes every byte from the file's start and ends the file there.
 DWORD WriteAll(HANDLE file, const std::string& bytes) {
     DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-        return ::GetLastError();
+    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return ::GetLastError();
     if (written != bytes.size()) return ERROR_WRITE_FAULT;
     if (!::SetEndOfFile(file) || !::FlushFileBuffers(file)) return ::GetLastError();
     return ERROR_SUCCESS;
@@ -104,9 +103,8 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, DWORD
         return inPlace ? Written{Written::NotWritten, inPlace} : Written{Written::InPlace, error};
     }
     if (!exists) {
-        const DWORD error = WithRetries([&] {
-            return ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-        });
+        const DWORD error = WithRetries(
+            [&] { return ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE; });
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
         ::DeleteFileW(temporary.c_str());
         return {Written::NotWritten, error};

@@ -51,6 +51,7 @@ void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR id, DWORD) {
     ::GetDlgItemTextW(about, IDC_VERSION_LINE, text, 128);
     seen.line = text;
     seen.opened = true;
+    testing_support::ExpectLaidOutInside(about, "the About box");
     ::SendMessageW(::GetDlgItem(about, IDOK), BM_CLICK, 0, 0);
 }
 

@@ -8,6 +8,7 @@
 #include "test_support.h"
 #include "trail/trail_renderer.h"
 #include "ui/about_dlg.h"
+#include "ui/lodestar_dlg.h"
 #include "ui/propaty_dlg.h"
 #include "win/dpi.h"
 
@@ -55,10 +56,11 @@ TEST_F(HighDpi, PenWidthsAreTheirPointsAtTheMonitorDpi) {
 TEST_F(HighDpi, OverlayIsItsTemplateAtTheDpiAndTheEdgeMarginFollowsThePen) {
     RECT r{};
     ::GetWindowRect(overlay.hwnd(), &r);
-    EXPECT_EQ(r.right - r.left, 1000);
-    EXPECT_EQ(r.bottom - r.top, 540);
-    EXPECT_EQ(overlay.backBuffer.width(), 1000);
-    EXPECT_EQ(overlay.backBuffer.height(), 540);
+    const SIZE expected = testing_support::TemplateSizeAtDpi(overlay.hwnd(), IDD_MONITOR, 144);
+    EXPECT_EQ(r.right - r.left, expected.cx);
+    EXPECT_EQ(r.bottom - r.top, expected.cy);
+    EXPECT_EQ(overlay.backBuffer.width(), expected.cx);
+    EXPECT_EQ(overlay.backBuffer.height(), expected.cy);
     EXPECT_EQ(overlay.backBuffer.dpi(), 144);
 
     // A point far to the left and above, drawn as a 5-point dot: 10 px, margin 30 + 5.
@@ -73,25 +75,28 @@ TEST_F(HighDpi, OverlayIsItsTemplateAtTheDpiAndTheEdgeMarginFollowsThePen) {
     EXPECT_EQ(newest.y, 35);
 }
 
-TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretched) {
-    // The dialog manager and the overlay's own sizing agree on every template.
-    EXPECT_EQ(win::TemplateSizeAtDpi(overlay.hwnd(), IDD_MONITOR, 144).cx, 1000);
-    EXPECT_EQ(win::TemplateSizeAtDpi(overlay.hwnd(), IDD_MONITOR, 144).cy, 540);
-
+TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
+    // Each template at 144 DPI through its own font, as the dialog manager lays it out.
     CPropatyDlg settingsDialog;
     ASSERT_TRUE(settingsDialog.Create(nullptr));
     const SIZE settingsSize = ClientSize(settingsDialog.hwnd());
-    EXPECT_EQ(settingsSize.cx, win::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cx);
-    EXPECT_EQ(settingsSize.cy, win::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
-    EXPECT_EQ(settingsSize.cx, 668);  // 334 x 201 dialog units, 501 x 302 px at 96 DPI
-    EXPECT_EQ(settingsSize.cy, 427);
+    EXPECT_EQ(settingsSize.cx, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cx);
+    EXPECT_EQ(settingsSize.cy, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
+    testing_support::ExpectLaidOutInside(settingsDialog.hwnd(), "the settings dialog");
     settingsDialog.DestroyWindow();
 
     CAboutDlg about;
     ASSERT_TRUE(about.Create(nullptr));
-    EXPECT_EQ(ClientSize(about.hwnd()).cx, win::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cx);
-    EXPECT_EQ(ClientSize(about.hwnd()).cy, win::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cy);
+    EXPECT_EQ(ClientSize(about.hwnd()).cx, testing_support::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cx);
+    EXPECT_EQ(ClientSize(about.hwnd()).cy, testing_support::TemplateSizeAtDpi(about.hwnd(), IDD_ABOUTBOX, 144).cy);
+    testing_support::ExpectLaidOutInside(about.hwnd(), "the About box");
     about.DestroyWindow();
+
+    CLodestarDlg main;
+    ASSERT_TRUE(main.Create(nullptr));
+    EXPECT_EQ(ClientSize(main.hwnd()).cx, testing_support::TemplateSizeAtDpi(main.hwnd(), IDD_MAIN, 144).cx);
+    testing_support::ExpectLaidOutInside(main.hwnd(), "the main window");
+    main.DestroyWindow();
 }
 
 }  // namespace

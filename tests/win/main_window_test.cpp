@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
+#include "win/dialog.h"
+#include "win/dialog_template.h"
 #include "win/dpi.h"
 #include "ui/lodestar_dlg.h"
 
@@ -44,6 +48,16 @@ TEST_F(MainWindowTest, TemplateHostsThePanelAndTheLinkWithTheProgramIcon) {
     ASSERT_NE(dialog.controlPanel.hwnd(), nullptr);
     EXPECT_EQ(::GetParent(dialog.controlPanel.hwnd()), main);
     EXPECT_TRUE(::IsWindowVisible(dialog.controlPanel.hwnd()));
+
+    // Whole buttons and a whole link: the panel with as much room on its right
+    // as on its left (a pixel of rounding apart), the link's text on one line.
+    testing_support::ExpectLaidOutInside(main, "the main window");
+    RECT client{};
+    RECT panel{};
+    ::GetClientRect(main, &client);
+    ::GetWindowRect(dialog.controlPanel.hwnd(), &panel);
+    ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&panel), 2);
+    EXPECT_NEAR(client.right - panel.right, panel.left, 1);
 
     ASSERT_NE(dialog.appIcon, nullptr);
     EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(main, WM_GETICON, ICON_BIG, 0)), dialog.appIcon);
@@ -109,8 +123,8 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     RECT r{};
     ::GetWindowRect(dialog.hwnd(), &r);
     ::SendMessageW(dialog.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&r));
-    const GlassMargins scaled{::MulDiv(8, dpi * 3 / 2, 96), ::MulDiv(9, dpi * 3 / 2, 96),
-                              ::MulDiv(24, dpi * 3 / 2, 96), ::MulDiv(5, dpi * 3 / 2, 96)};
+    const GlassMargins scaled{::MulDiv(8, dpi * 3 / 2, 96), ::MulDiv(9, dpi * 3 / 2, 96), ::MulDiv(24, dpi * 3 / 2, 96),
+                              ::MulDiv(5, dpi * 3 / 2, 96)};
     EXPECT_EQ(std::memcmp(&dialog.glassMargins, &scaled, sizeof scaled), 0) << dialog.glassMargins.cyTopHeight;
     dialog.DestroyWindow();
 }
@@ -175,11 +189,13 @@ TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
             return CLodestarDlg::WindowProc(message, wParam, lParam);
         }
     } dialog;
+    // cppcheck-suppress danglingLifetime ; cleared again before the dialog goes
     CloseAfterTick::dialog = &dialog;
     CloseAfterTick::point = {111, 222};
     CloseAfterTick::deadline = ::GetTickCount64() + 5000;
     ::SetTimer(nullptr, 0, 30, CloseAfterTick::Check);
     dialog.DoModal();
+    CloseAfterTick::dialog = nullptr;
     EXPECT_EQ(dialog.seen, (trail::Point{111, 222})) << "no tick inside the modal run";
 
     // A quit request inside a modal run ends it and is posted again for the loop outside.
@@ -197,3 +213,33 @@ TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
 }
 
 }  // namespace
+
+// What the framework's font rule yields on this system. On Japanese Windows the
+// stock GUI font is MS UI Gothic 9 pt, so the panel, the settings dialog and
+// the overlay get MS UI Gothic 9 pt (the overlay 750 x 381 px at 96 DPI);
+// under Wine in a Japanese locale its face is "MS Shell Dlg" at 9 pt, which the
+// locale maps to MS UI Gothic as well; a system without double-byte character
+// sets keeps every template as it is.
+TEST(FrameworkFont, DoubleByteSystemsGiveTheOldShellFacesTheGuiFont) {
+    LOGFONTW gui{};
+    ASSERT_TRUE(::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof gui, &gui));
+    const bool dbcs = ::GetSystemMetrics(SM_DBCSENABLED) != 0;
+    std::printf("DBCS %d, GUI font %ls, height %ld\n", dbcs, gui.lfFaceName, gui.lfHeight);
+    for (const UINT id : {IDD_CONTROL, IDD_SETTINGS, IDD_MONITOR}) {
+        const std::vector<std::uint8_t> given = win::FrameworkTemplate(id);
+        if (!dbcs) {
+            EXPECT_TRUE(given.empty()) << id;
+            continue;
+        }
+        const auto read = win::ReadDialogTemplate(given.data(), given.size());
+        ASSERT_TRUE(read && read->font) << id;
+        EXPECT_EQ(std::wstring(read->font->face.begin(), read->font->face.end()), gui.lfFaceName) << id;
+        const HDC screen = ::GetDC(nullptr);
+        EXPECT_EQ(read->font->points, ::MulDiv(-gui.lfHeight, 72, ::GetDeviceCaps(screen, LOGPIXELSY))) << id;
+        ::ReleaseDC(nullptr, screen);
+        EXPECT_EQ(read->controls, testing_support::StoredTemplate(id).controls) << id;
+    }
+    // Templates in their own face keep it: the main window and the About box.
+    EXPECT_TRUE(win::FrameworkTemplate(IDD_MAIN).empty());
+    EXPECT_TRUE(win::FrameworkTemplate(IDD_ABOUTBOX).empty());
+}

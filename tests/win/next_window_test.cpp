@@ -14,8 +14,8 @@ namespace {
 // Cloaks a window as the shell cloaks one on another virtual desktop; false
 // where the system cannot (no window manager, or Wine, which ignores it).
 bool Cloak(HWND window) {
-    static const auto set = win::SystemEntry<decltype(&::DwmSetWindowAttribute)>(
-        win::LoadSystemLibrary(L"dwmapi.dll"), "DwmSetWindowAttribute");
+    static const auto set = win::SystemEntry<decltype(&::DwmSetWindowAttribute)>(win::LoadSystemLibrary(L"dwmapi.dll"),
+                                                                                 "DwmSetWindowAttribute");
     const BOOL on = TRUE;
     return set && SUCCEEDED(set(window, DWMWA_CLOAK, &on, sizeof on)) && win::IsCloaked(window);
 }

@@ -106,7 +106,7 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
     EXPECT_STREQ(caption, L"設定");
 
     // The template as stored: the dialog manager and the controls add styles of their own later.
-    const std::vector<testing_support::TemplateItem> items = testing_support::DialogTemplateItems(IDD_SETTINGS);
+    const std::vector<win::TemplateControl> items = testing_support::StoredTemplate(IDD_SETTINGS).controls;
     ASSERT_EQ(items.size(), std::size(controls));
     for (size_t i = 0; i < items.size(); ++i) {
         EXPECT_EQ(items[i].id, controls[i].id) << i;
@@ -118,9 +118,9 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
     EXPECT_EQ(items[5].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
     EXPECT_EQ(items[33].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
     EXPECT_EQ(items[35].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[36].text, L"キャンセル");
-    EXPECT_EQ(items[4].text, L"透明度(薄い⇔濃い)");
-    EXPECT_EQ(items[31].text, L"HotKey(On/Off)");
+    EXPECT_EQ(items[36].text, u"キャンセル");
+    EXPECT_EQ(items[4].text, u"透明度(薄い⇔濃い)");
+    EXPECT_EQ(items[31].text, u"HotKey(On/Off)");
     EXPECT_EQ((items[30].x), 270);
     EXPECT_EQ((items[30].cx), 42);
 
@@ -151,6 +151,7 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
     ::MapDialogRect(dialog.hwnd(), &black);
     EXPECT_EQ(placed(IDC_POINT_BLACK).left, black.left);
     EXPECT_EQ(placed(IDC_POINT_BLACK).top, black.top);
+    testing_support::ExpectLaidOutInside(dialog.hwnd(), "the settings dialog");
     dialog.DestroyWindow();
 }
 
@@ -310,7 +311,7 @@ TEST(HotKeyField, CapturesKeysOnlyWhileFocusedIncludingTabEnterAndEsc) {
     Fill(dialog);
     const INT_PTR result = RunModal(dialog, [&](HWND d) {
         EXPECT_FALSE(CHotKeyExCtrl::HookInstalled());
-        Tap('Q');  // focus on the slider: not captured
+        Tap('Q');     // focus on the slider: not captured
         PumpFor(50);  // a key that must not arrive: nothing to wait for
         EXPECT_EQ(dialog.hotKeyCtrl.entry.keyCode, '4');
 

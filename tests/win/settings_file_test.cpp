@@ -216,8 +216,8 @@ TEST(SettingsFile, AFailedReplacementLeavesTheOldOrTheNewTextWholeNeverNothing) 
         FailingReplace::failure = c.failure;
         FailingReplace::failuresLeft = c.times;
         FailingReplace::calls = 0;
-        const win::Written written =
-            win::WriteReplacing(path, "[OTHER]\r\nnew=text\r\n", ::GetFileAttributesW(path.c_str()), FailingReplace::Replace);
+        const win::Written written = win::WriteReplacing(path, "[OTHER]\r\nnew=text\r\n",
+                                                         ::GetFileAttributesW(path.c_str()), FailingReplace::Replace);
         EXPECT_EQ(written.way, c.way) << c.name;
         EXPECT_EQ(ReadBytes(path), "[OTHER]\r\nnew=text\r\n") << c.name;
         EXPECT_EQ(::GetFileAttributesW(folder.File(L"Vireon.ini.new").c_str()), INVALID_FILE_ATTRIBUTES) << c.name;

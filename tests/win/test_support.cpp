@@ -1,6 +1,14 @@
 #include "test_support.h"
 
+#include "win/dialog.h"
 #include "win/file.h"
+#include "win/gdi.h"
+
+#include <commctrl.h>
+
+#ifndef LM_GETIDEALSIZE
+#define LM_GETIDEALSIZE (WM_USER + 0x301)  // Vista and later
+#endif
 
 #include <winternl.h>
 
@@ -45,68 +53,72 @@ PlainWindow::~PlainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
-namespace {
-
-// A DLGTEMPLATEEX field that is a number (0xFFFF, then the value) or a string.
-const WORD* ReadNameOrOrdinal(const WORD* p, std::wstring& name, WORD& ordinal) {
-    name.clear();
-    ordinal = 0;
-    if (*p == 0xFFFF) {
-        ordinal = p[1];
-        return p + 2;
-    }
-    while (*p) name.push_back(static_cast<wchar_t>(*p++));
-    return p + 1;
-}
-
-const WORD* AlignDword(const WORD* p, const void* base) {
-    const auto offset = reinterpret_cast<const BYTE*>(p) - static_cast<const BYTE*>(base);
-    return (offset % 4) ? p + 1 : p;
-}
-
-}  // namespace
-
-std::vector<TemplateItem> DialogTemplateItems(UINT templateId) {
-    std::vector<TemplateItem> items;
+win::DialogTemplate StoredTemplate(UINT templateId) {
     const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));
-    if (!found) return items;
-    const auto* base = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, found)));
-    if (base[1] != 0xFFFF) return items;  // not the extended form
-    DWORD style = 0;
-    std::memcpy(&style, base + 6, 4);
-    const WORD count = base[8];
-    const WORD* p = base + 13;
-    std::wstring name;
-    WORD ordinal = 0;
-    p = ReadNameOrOrdinal(p, name, ordinal);  // menu
-    p = ReadNameOrOrdinal(p, name, ordinal);  // class
-    p = ReadNameOrOrdinal(p, name, ordinal);  // caption
-    if (style & DS_SETFONT) {
-        p += 3;  // point size, weight, italic and charset
-        while (*p) ++p;
-        ++p;
-    }
-    for (WORD i = 0; i < count; ++i) {
-        p = AlignDword(p, base);
-        TemplateItem item{};
-        DWORD id = 0;
-        std::memcpy(&item.exStyle, p + 2, 4);
-        std::memcpy(&item.style, p + 4, 4);
-        item.x = static_cast<short>(p[6]);
-        item.y = static_cast<short>(p[7]);
-        item.cx = static_cast<short>(p[8]);
-        item.cy = static_cast<short>(p[9]);
-        std::memcpy(&id, p + 10, 4);
-        item.id = static_cast<int>(static_cast<LONG>(id));
-        p += 12;
-        p = ReadNameOrOrdinal(p, item.className, item.classAtom);
-        WORD textOrdinal = 0;
-        p = ReadNameOrOrdinal(p, item.text, textOrdinal);
-        const WORD extra = *p++;
-        p = reinterpret_cast<const WORD*>(reinterpret_cast<const BYTE*>(p) + extra);
-        items.push_back(item);
-    }
-    return items;
+    if (!found) return {};
+    const auto* bytes = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(nullptr, found)));
+    return win::ReadDialogTemplate(bytes, ::SizeofResource(nullptr, found)).value_or(win::DialogTemplate{});
+}
+
+SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) {
+    const win::DialogTemplate stored = StoredTemplate(templateId);
+    const std::vector<std::uint8_t> adjusted = win::FrameworkTemplate(templateId);
+    const auto given = win::ReadDialogTemplate(adjusted.data(), adjusted.size());
+    const win::TemplateFont font = (given ? given->font : stored.font).value_or(win::TemplateFont{});
+    // The face the dialog manager chose (Windows takes "MS Shell Dlg" of a
+    // DS_SHELLFONT template as "MS Shell Dlg 2", Wine does not), at the
+    // template's size, or the framework's, at `dpi`.
+    LOGFONTW wanted{};
+    const auto current = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+    if (!current || !::GetObjectW(current, sizeof wanted, &wanted)) return {};
+    wanted.lfHeight = -::MulDiv(font.points, dpi, 72);
+    wanted.lfWidth = 0;
+
+    const HDC screen = ::GetDC(nullptr);
+    const win::Font made(::CreateFontIndirectW(&wanted));
+    const HGDIOBJ old = ::SelectObject(screen, made.get());
+    TEXTMETRICW metrics{};
+    SIZE letters{};
+    ::GetTextMetricsW(screen, &metrics);
+    ::GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    const int baseX = (letters.cx / 26 + 1) / 2;
+    return {::MulDiv(stored.cx, baseX, 4), ::MulDiv(stored.cy, metrics.tmHeight, 8)};
+}
+
+void ExpectLaidOutInside(HWND dialog, const char* name) {
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    ::MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    struct Walk {
+        RECT client;
+        const char* name;
+    } walk{client, name};
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM data) -> BOOL {
+            const auto& w = *reinterpret_cast<const Walk*>(data);
+            if (!::IsWindowVisible(child)) return TRUE;
+            RECT r{};
+            ::GetWindowRect(child, &r);
+            EXPECT_TRUE(r.left >= w.client.left && r.top >= w.client.top && r.right <= w.client.right &&
+                        r.bottom <= w.client.bottom)
+                << w.name << ": control " << ::GetDlgCtrlID(child) << " (" << r.left << "," << r.top << ")-(" << r.right
+                << "," << r.bottom << ") outside the client area (" << w.client.left << "," << w.client.top << ")-("
+                << w.client.right << "," << w.client.bottom << ")";
+            wchar_t className[16] = {};
+            ::GetClassNameW(child, className, 16);
+            if (std::wstring(className) == WC_LINK) {
+                SIZE ideal{};
+                ::SendMessageW(child, LM_GETIDEALSIZE, 10000, reinterpret_cast<LPARAM>(&ideal));
+                EXPECT_LE(ideal.cx, r.right - r.left) << w.name << ": the link's text is wider than its box ("
+                                                      << ideal.cx << " px in " << r.right - r.left << ")";
+                EXPECT_LE(ideal.cy, r.bottom - r.top) << w.name << ": the link's text is taller than its box";
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
 }
 
 static MessageBoxRecorder* activeRecorder = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "win/back_buffer.h"
+#include "win/dialog_template.h"
 #include "win/message_pump.h"
 
 namespace testing_support {
@@ -76,17 +77,18 @@ private:
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
-// One control of a dialog template, as the resource stores it (extended form).
-struct TemplateItem {
-    int id;
-    DWORD style;
-    DWORD exStyle;
-    short x, y, cx, cy;
-    std::wstring className;  // empty for a predefined class given by atom
-    WORD classAtom;          // 0x80 button, 0x82 static, ...; 0 for a named class
-    std::wstring text;
-};
-std::vector<TemplateItem> DialogTemplateItems(UINT templateId);
+// Template `templateId` as the resource stores it; empty when it cannot be read.
+win::DialogTemplate StoredTemplate(UINT templateId);
+
+// The pixel size of `dialog`'s client area, made from template `templateId`,
+// at `dpi`, computed apart from the dialog manager: the template's dialog
+// units through the base units of the dialog's font (the framework's size
+// where it applies): the average width of the 52 letters and the font's height.
+SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi);
+
+// Every descendant of `dialog` lies inside its client area, and every link
+// control's text fits its box on one line (its ideal size).
+void ExpectLaidOutInside(HWND dialog, const char* name);
 
 // Records every message box this thread shows and closes it with OK at once.
 class MessageBoxRecorder {
