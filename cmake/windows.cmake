@@ -50,6 +50,7 @@ add_library(vireon_win STATIC
   src/ui/hotkey_ex_ctrl.cpp
   src/ui/propaty_dlg.cpp
   src/ui/about_dlg.cpp
+  src/ui/home_page_link.cpp
 )
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 # Only KnownDLLs and comctl32 (which the manifest redirects) are imported;
@@ -84,6 +85,9 @@ if(VIREON_BUILD_TESTS)
     tests/win/control_panel_test.cpp
     tests/win/main_window_test.cpp
     tests/win/settings_dialog_test.cpp
+    tests/win/hotkey_field_test.cpp
+    tests/win/panel_settings_test.cpp
+    tests/win/modal_script.cpp
     tests/win/about_test.cpp
     tests/win/robustness_test.cpp
     tests/win/high_dpi_test.cpp

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/process_modes.h"
+#include "settings/settings_file.h"
 #include "ui/lodestar_dlg.h"
 #include "win/gdiplus_flat.h"
 
@@ -72,7 +73,7 @@ int CLodestarApp::InitInstance() {
     const gdip::StartupInput gdiplusInput;
     gdip::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
     {
-        CLodestarDlg mainDialog;
+        CLodestarDlg mainDialog({settings::SettingsPathFor(app::appFolder), app::readWriteMode});
         mainDialog.DoModal();
         if (app::debugMode == 1) {
             ::FreeConsole();

@@ -1,7 +1,6 @@
 #include "overlay/monitor_win.h"
 
 #include "resource.h"
-#include "settings/trail_settings.h"
 #include "trail/trail_renderer.h"
 #include "win/dpi.h"
 
@@ -32,8 +31,13 @@ void CMonitorWin::ResetOverlay() {
 }
 
 void CMonitorWin::ApplyLayeredAttributes() const noexcept {
-    ::SetLayeredWindowAttributes(hwnd(), colorKey, settings::AlphaFromOpacity(style.opacityPercent),
+    ::SetLayeredWindowAttributes(hwnd(), colorKey, trail::AlphaFromOpacity(style.opacityPercent),
                                  LWA_COLORKEY | LWA_ALPHA);
+}
+
+void CMonitorWin::SetStyle(const trail::TrailStyle& newStyle) noexcept {
+    style = newStyle;
+    ApplyLayeredAttributes();
 }
 
 void CMonitorWin::UpdateTrail(int x, int y) {
@@ -94,10 +98,7 @@ void CMonitorWin::PlaceWindow() {
                    own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
 }
 
-BOOL CMonitorWin::DestroyWindow() { return win::Dialog::DestroyWindow(); }
-
 std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
     switch (message) {
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
@@ -146,7 +147,7 @@ void CMonitorWin::OnDpiChanged(int dpi) {
     restDrawn = 0;
 }
 
-HBRUSH CMonitorWin::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
-    return win::CtlColorKind(message) == CTLCOLOR_DLG ? dialogBrush.get() : fallback;
+std::optional<HBRUSH> CMonitorWin::OnCtlColor(HDC dc, HWND control, UINT kind) {
+    const HBRUSH fallback = DefaultCtlColor(dc, control, kind);
+    return kind == CTLCOLOR_DLG ? dialogBrush.get() : fallback;
 }

@@ -25,10 +25,9 @@ public:
     void UpdateTrail(int x, int y);
     // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
     void PlaceWindow();
-    BOOL DestroyWindow() override;
 
-    // Sets the layered attributes for the current colour key and opacity.
-    void ApplyLayeredAttributes() const noexcept;
+    // The drawing style, its opacity included, from the next tick on.
+    void SetStyle(const trail::TrailStyle& newStyle) noexcept;
 
     win::BackBuffer backBuffer;
     COLORREF colorKey = 0x00010000;
@@ -45,11 +44,13 @@ protected:
     std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // Sets the layered attributes for the current colour key and opacity.
+    void ApplyLayeredAttributes() const noexcept;
     void OnPaint();
     // Draws the fitted trail into the back buffer at its DPI.
     void DrawTrail();
     // Moved to a monitor of another DPI: the size stays, the drawing takes the new DPI.
     BOOL OnGetDpiScaledSize(SIZE* size) const noexcept;
     void OnDpiChanged(int dpi);
-    HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
 };

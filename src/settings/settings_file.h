@@ -10,6 +10,13 @@ namespace settings {
 // "<folder>\Vireon.ini"; an empty folder names the file in the drive's root.
 std::wstring SettingsPathFor(const std::wstring& appFolder);
 
+// Where the settings live and whether they are read and written at all:
+// start-up makes this once and hands it down to the panel.
+struct SettingsFile {
+    std::wstring path;
+    int readWriteMode = 1;
+};
+
 // Reads the ten keys of [SYSTEM]; a missing file, section or key leaves the
 // field as it was. Does nothing unless readWriteMode is set.
 void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWriteMode);

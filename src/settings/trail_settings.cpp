@@ -51,9 +51,4 @@ void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexc
     style.straightLines = settings.lineKind;
 }
 
-std::uint8_t AlphaFromOpacity(std::int32_t opacityPercent) noexcept {
-    const std::int32_t p = std::clamp<std::int32_t>(opacityPercent, 0, 100);
-    return static_cast<std::uint8_t>(p * 255 / 100);
-}
-
 }  // namespace settings

@@ -47,7 +47,4 @@ inline constexpr std::array<SettingKey, 10> kSettingKeys{{
 // Derives every style field; an out-of-range index leaves its field as it was.
 void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexcept;
 
-// Layered-window alpha for an opacity percentage, clamped to 0..100 first.
-std::uint8_t AlphaFromOpacity(std::int32_t opacityPercent) noexcept;
-
 }  // namespace settings

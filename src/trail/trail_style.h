@@ -1,6 +1,7 @@
 // The overlay's drawing style, derived from the settings and read by the renderer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace trail {
@@ -15,5 +16,10 @@ struct TrailStyle {
     std::int32_t opacityPercent = 70;
     std::int32_t straightLines = 0;
 };
+
+// Layered-window alpha for an opacity percentage, clamped to 0..100 first.
+constexpr std::uint8_t AlphaFromOpacity(std::int32_t opacityPercent) noexcept {
+    return static_cast<std::uint8_t>(std::clamp<std::int32_t>(opacityPercent, 0, 100) * 255 / 100);
+}
 
 }  // namespace trail

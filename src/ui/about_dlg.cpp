@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "resource.h"
-#include "ui/lodestar_dlg.h"
+#include "ui/home_page_link.h"
 #include "ui/version_text.h"
 #include "win/module_path.h"
 #include "win/system_library.h"
@@ -65,7 +65,6 @@ const VersionEntries* BindVersion() noexcept {
 
 const wchar_t* GetVersionText(VersionTextCache& cache, const wchar_t* file) {
     if (cache.versionTextValid == 1) return cache.versionText;
-    ++cache.reads;
     std::memset(cache.versionText, 0, sizeof cache.versionText);
     cache.modulePath = file ? std::wstring(file) : win::ModuleFileName();
 

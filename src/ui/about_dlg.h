@@ -24,7 +24,6 @@ struct VersionTextCache {
     wchar_t versionText[256] = {};
     std::int32_t versionTextValid = 0;
     std::wstring modulePath;  // any length: a long path still reads
-    int reads = 0;            // times the file was looked at; a kept text needs none
 };
 
 // "Ver.:<ProductVersion>" of the program file, read once and then kept; the

@@ -1,8 +1,8 @@
 #include "ui/control_dlg.h"
 
 #include <cstdio>
+#include <utility>
 
-#include "app/process_modes.h"
 #include "resource.h"
 #include "settings/settings_file.h"
 #include "ui/hotkey_entry.h"
@@ -10,18 +10,18 @@
 #include "win/message_box.h"
 #include "win/next_window.h"
 
-CControlDlg::CControlDlg()
+CControlDlg::CControlDlg(settings::SettingsFile file)
     : win::Dialog(IDD_CONTROL),
       backgroundBrush(::CreateSolidBrush(RGB(200, 200, 200))),
-      settingsPath(settings::SettingsPathFor(app::appFolder)) {}
+      settingsFile(std::move(file)) {}
 
-void CControlDlg::LoadSettings() { settings::LoadSettings(settings, settingsPath, app::readWriteMode); }
-void CControlDlg::SaveSettings() { settings::SaveSettings(settings, settingsPath, app::readWriteMode); }
-void CControlDlg::ApplySettings() { ::ApplySettings(settings, overlay); }
+void CControlDlg::LoadSettings() { settings::LoadSettings(settings, settingsFile.path, settingsFile.readWriteMode); }
+void CControlDlg::SaveSettings() { settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode); }
 
-void ApplySettings(const settings::TrailSettings& settings, CMonitorWin& overlay) {
-    settings::ApplyToStyle(settings, overlay.style);
-    overlay.ApplyLayeredAttributes();
+void CControlDlg::ApplySettings() {
+    trail::TrailStyle style = overlay.style;
+    settings::ApplyToStyle(settings, style);
+    overlay.SetStyle(style);
 }
 
 BOOL CControlDlg::OnInitDialog() {
@@ -113,18 +113,15 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     overlay.UpdateTrail(pointer.x, pointer.y);
 }
 
-HBRUSH CControlDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
-    const UINT kind = win::CtlColorKind(message);
+std::optional<HBRUSH> CControlDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
+    const HBRUSH fallback = DefaultCtlColor(dc, control, kind);
     return (kind == CTLCOLOR_BTN || kind == CTLCOLOR_DLG) ? backgroundBrush.get() : fallback;
 }
 
 std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
     switch (message) {
     case WM_TIMER: OnTimer(wParam); return std::nullopt;  // default processing follows
     case WM_HOTKEY: OnHotKey(wParam); return 0;
-    case WM_DESTROY: OnDestroy(); return std::nullopt;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
 }

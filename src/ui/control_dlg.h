@@ -7,6 +7,7 @@
 #include <string>
 
 #include "overlay/monitor_win.h"
+#include "settings/settings_file.h"
 #include "settings/trail_settings.h"
 #include "win/dialog.h"
 #include "win/gdi.h"
@@ -17,7 +18,7 @@ public:
     static constexpr UINT kTimerPeriodMs = 50;
     static constexpr int kHotkeyId = 103;
 
-    CControlDlg();
+    explicit CControlDlg(settings::SettingsFile file);
 
     void LoadSettings();
     void SaveSettings();
@@ -26,7 +27,7 @@ public:
     win::Brush backgroundBrush;
     CMonitorWin overlay;
     settings::TrailSettings settings;
-    std::wstring settingsPath;
+    settings::SettingsFile settingsFile;
     BOOL toggleOn = 0;
     // Where the timer reads the pointer and how hotkey 103 is registered;
     // tests put their own here.
@@ -44,11 +45,8 @@ private:
     void OnBnClickedSettings();
     void OnTimer(UINT_PTR id);
     void OnHotKey(WPARAM id);
-    void OnDestroy();
-    HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnDestroy() override;
+    std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(const wchar_t* failureMessage);
 };
-
-// Derives the overlay's style from the settings and sets its layered attributes at once.
-void ApplySettings(const settings::TrailSettings& settings, CMonitorWin& overlay);

@@ -30,8 +30,9 @@ inline constexpr std::uint16_t kVkLWin = 0x5B, kVkRWin = 0x5C, kVkApps = 0x5D;
 inline constexpr std::uint16_t kVkLShift = 0xA0, kVkRShift = 0xA1, kVkLControl = 0xA2, kVkRControl = 0xA3,
                                kVkLMenu = 0xA4, kVkRMenu = 0xA5;
 
-// Private messages the hook posts to the field (WM_USER + WM_KEYDOWN / WM_KEYUP).
-inline constexpr std::uint32_t kMsgKeyPressed = 0x500, kMsgKeyReleased = 0x501;
+// Private messages the hook posts to the field: a key pressed, a key released
+// (WM_USER + WM_KEYDOWN and WM_USER + WM_KEYUP).
+inline constexpr std::uint32_t kMsgKeyPressed = 0x400 + 0x100, kMsgKeyReleased = 0x400 + 0x101;
 
 std::uint16_t ModifiersToHotKeyFlags(std::uint32_t systemModifiers) noexcept;
 std::uint16_t HotKeyFlagsToModifiers(std::uint16_t flags) noexcept;

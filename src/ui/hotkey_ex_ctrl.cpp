@@ -40,31 +40,28 @@ void NoteKeysHeldNow() noexcept {
         if (::GetAsyncKeyState(vk) & 0x8000) heldBeforeHook.set(static_cast<size_t>(vk));
 }
 
-}  // namespace
-
-LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam) {
+// Posts every key press and release to the field that has the focus and
+// swallows the presses and their releases; nothing else happens here, and
+// nothing may escape into the system's input thread.
+LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code != HC_ACTION) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
-    switch (wParam) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: {
-        // WM_SYSKEY* fold onto WM_KEY*: 0x500 for a press, 0x501 for a release.
-        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        ::PostMessageW(targetWindow, static_cast<UINT>((wParam & 0xFFFB) + WM_USER), key->vkCode, 0);
-        const size_t vk = key->vkCode & 0xFF;
-        if (wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN) {
-            if (!heldBeforeHook.test(vk)) swallowedPresses.set(vk);
-            return 1;
-        }
-        heldBeforeHook.reset(vk);
-        if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
-        swallowedPresses.reset(vk);
+    const bool pressed = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+    if (!pressed && wParam != WM_KEYUP && wParam != WM_SYSKEYUP)
+        return ::CallNextHookEx(hook.get(), code, wParam, lParam);
+    const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    ::PostMessageW(targetWindow, pressed ? hotkey::kMsgKeyPressed : hotkey::kMsgKeyReleased, key->vkCode, 0);
+    const size_t vk = key->vkCode & 0xFF;
+    if (pressed) {
+        if (!heldBeforeHook.test(vk)) swallowedPresses.set(vk);
         return 1;
     }
-    default: return ::CallNextHookEx(hook.get(), code, wParam, lParam);
-    }
+    heldBeforeHook.reset(vk);
+    if (!swallowedPresses.test(vk)) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
+    swallowedPresses.reset(vk);
+    return 1;
 }
+
+}  // namespace
 
 std::wstring GetKeyNameString(UINT virtualKey, bool extended) {
     const UINT scan = ::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
@@ -138,7 +135,7 @@ void CHotKeyExCtrl::OnSetFocus() {
     entry.BeginCapture();
     targetWindow = hwnd_;
     NoteKeysHeldNow();
-    hook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, HotKeyHookProc, ::GetModuleHandleW(nullptr), 0));
+    hook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, CaptureHookProc, ::GetModuleHandleW(nullptr), 0));
     if (!hook) targetWindow = nullptr;
 }
 

@@ -43,8 +43,3 @@ private:
 
 // The key's name in the current keyboard layout.
 std::wstring GetKeyNameString(UINT virtualKey, bool extended);
-
-// The low-level keyboard hook: posts every key press and release to the field
-// that has the focus and swallows the presses and their releases. Nothing else
-// happens here.
-LRESULT CALLBACK HotKeyHookProc(int code, WPARAM wParam, LPARAM lParam);

@@ -1,10 +1,12 @@
 #include "ui/lodestar_dlg.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
+
+#include <utility>
 
 #include "resource.h"
 #include "ui/about_dlg.h"
+#include "ui/home_page_link.h"
 #include "win/dpi.h"
 #include "win/gdi.h"
 
@@ -12,13 +14,10 @@
 #define WM_DWMCOMPOSITIONCHANGED 0x031E
 #endif
 
-void OnLinkClick(HWND dialog, const NMHDR*, LRESULT* result) {
-    ::ShellExecuteW(dialog, L"open", kHomePageUrl, nullptr, nullptr, SW_SHOWNORMAL);
-    *result = 0;
-}
-
-CLodestarDlg::CLodestarDlg()
-    : win::Dialog(IDD_MAIN), appIcon(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_APP))) {}
+CLodestarDlg::CLodestarDlg(settings::SettingsFile file)
+    : win::Dialog(IDD_MAIN),
+      controlPanel(std::move(file)),
+      appIcon(::LoadIconW(win::ResourceModule(), MAKEINTRESOURCEW(IDI_APP))) {}
 
 BOOL CLodestarDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
@@ -30,28 +29,27 @@ BOOL CLodestarDlg::OnInitDialog() {
     controlPanel.Create(hwnd());
     ::ShowWindow(controlPanel.hwnd(), SW_SHOW);
 
-    QueryGlassComposition(&glassEnabled);
+    win::QueryGlassComposition(&glassEnabled);
     glassMargins = GlassMarginsAt(win::WindowDpi(hwnd()));
-    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    if (glassEnabled) win::ExtendGlassFrame(hwnd(), &glassMargins);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
     return TRUE;
 }
 
 // The band is 8, 9, 24 and 5 pixels at 96 DPI; a per-monitor-aware window
 // keeps its pixels on a 150 % monitor unless they are scaled with it.
-GlassMargins CLodestarDlg::GlassMarginsAt(int dpi) noexcept {
+win::GlassMargins CLodestarDlg::GlassMarginsAt(int dpi) noexcept {
     return {::MulDiv(8, dpi, USER_DEFAULT_SCREEN_DPI), ::MulDiv(9, dpi, USER_DEFAULT_SCREEN_DPI),
             ::MulDiv(24, dpi, USER_DEFAULT_SCREEN_DPI), ::MulDiv(5, dpi, USER_DEFAULT_SCREEN_DPI)};
 }
 
 std::optional<LRESULT> CLodestarDlg::OnDpiChanged(int dpi) {
     glassMargins = GlassMarginsAt(dpi);
-    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    if (glassEnabled) win::ExtendGlassFrame(hwnd(), &glassMargins);
     return std::nullopt;  // the dialog manager lays the window out at the new DPI
 }
 
 std::optional<LRESULT> CLodestarDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (win::IsCtlColorMessage(message)) return reinterpret_cast<LRESULT>(OnCtlColor(message, wParam, lParam));
     switch (message) {
     case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam);
     case WM_PAINT: return OnPaint();
@@ -84,29 +82,23 @@ std::optional<LRESULT> CLodestarDlg::OnPaint() {
     return 0;
 }
 
-std::optional<LRESULT> OnLinkNotify(HWND dialog, const NMHDR* header) {
-    if (!header || header->idFrom != IDC_LINK || header->code != NM_CLICK) return std::nullopt;
-    LRESULT result = 0;
-    OnLinkClick(dialog, header, &result);
-    return result;
-}
-
 std::optional<LRESULT> CLodestarDlg::OnCompositionChanged() {
-    QueryGlassComposition(&glassEnabled);
-    if (glassEnabled) ExtendGlassFrame(hwnd(), &glassMargins);
+    win::QueryGlassComposition(&glassEnabled);
+    if (glassEnabled) win::ExtendGlassFrame(hwnd(), &glassMargins);
     ::InvalidateRect(hwnd(), nullptr, TRUE);
     return std::nullopt;
 }
 
-HBRUSH CLodestarDlg::OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam) {
-    const HBRUSH fallback = DefaultCtlColor(message, wParam, lParam);
+std::optional<HBRUSH> CLodestarDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
+    const HBRUSH fallback = DefaultCtlColor(dc, control, kind);
     if (!glassEnabled) return fallback;
-    ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+    ::SetBkMode(dc, TRANSPARENT);
     return static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
 }
 
-BOOL CLodestarDlg::DestroyWindow() {
+// The panel goes first, before the system destroys the main window's children
+// in its own order, so that its timer stops before anything it drives goes.
+void CLodestarDlg::OnDestroy() {
     liveWindow.store(nullptr);
     controlPanel.DestroyWindow();
-    return win::Dialog::DestroyWindow();
 }

@@ -6,30 +6,21 @@
 
 #include <atomic>
 
+#include "settings/settings_file.h"
 #include "ui/control_dlg.h"
 #include "win/dwm.h"
 #include "win/dialog.h"
 
-// The maker's home page, opened by the link controls.
-inline constexpr wchar_t kHomePageUrl[] = L"https://www.example.com/brackenwood/";
-
-// Opens the maker's home page for a dialog; shared by the main window and the About box.
-void OnLinkClick(HWND dialog, const NMHDR* header, LRESULT* result);
-// The WM_NOTIFY filter of the main window and the About box: a click on their
-// link control (IDC_LINK) goes to OnLinkClick; anything else is not handled.
-std::optional<LRESULT> OnLinkNotify(HWND dialog, const NMHDR* header);
-
 class CLodestarDlg : public win::Dialog {
 public:
-    CLodestarDlg();
-    BOOL DestroyWindow() override;
+    explicit CLodestarDlg(settings::SettingsFile file);
 
     // The main window while it exists, for the console handler's thread.
     static inline std::atomic<HWND> liveWindow{nullptr};
 
     CControlDlg controlPanel;
     BOOL glassEnabled = 0;
-    GlassMargins glassMargins{};
+    win::GlassMargins glassMargins{};
     HICON appIcon = nullptr;
 
 protected:
@@ -41,6 +32,7 @@ private:
     std::optional<LRESULT> OnPaint();
     std::optional<LRESULT> OnCompositionChanged();
     std::optional<LRESULT> OnDpiChanged(int dpi);
-    static GlassMargins GlassMarginsAt(int dpi) noexcept;
-    HBRUSH OnCtlColor(UINT message, WPARAM wParam, LPARAM lParam);
+    static win::GlassMargins GlassMarginsAt(int dpi) noexcept;
+    std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
+    void OnDestroy() override;
 };

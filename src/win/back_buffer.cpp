@@ -23,9 +23,8 @@ bool BackBuffer::Create(int width, int height) noexcept {
 
 void BackBuffer::Destroy() noexcept {
     if (dc_) {
-        ::SelectObject(dc_, oldBitmap_);
-        ::DeleteDC(dc_);
-        dc_ = nullptr;
+        ::SelectObject(dc_.get(), oldBitmap_);
+        dc_.reset();
         oldBitmap_ = nullptr;
         dcUsers_ = 0;
     }
@@ -38,19 +37,18 @@ void BackBuffer::Destroy() noexcept {
 HDC BackBuffer::GetDC() noexcept {
     if (!bitmap_) return nullptr;
     if (dcUsers_ == 0) {
-        dc_ = ::CreateCompatibleDC(nullptr);
+        dc_.reset(::CreateCompatibleDC(nullptr));
         if (!dc_) return nullptr;
-        oldBitmap_ = ::SelectObject(dc_, bitmap_.get());
+        oldBitmap_ = ::SelectObject(dc_.get(), bitmap_.get());
     }
     ++dcUsers_;
-    return dc_;
+    return dc_.get();
 }
 
 void BackBuffer::ReleaseDC() noexcept {
     if (dcUsers_ == 0 || --dcUsers_ > 0) return;
-    ::SelectObject(dc_, oldBitmap_);
-    ::DeleteDC(dc_);
-    dc_ = nullptr;
+    ::SelectObject(dc_.get(), oldBitmap_);
+    dc_.reset();
     oldBitmap_ = nullptr;
 }
 

@@ -43,7 +43,7 @@ private:
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;
-    HDC dc_ = nullptr;
+    MemoryDC dc_;
     HGDIOBJ oldBitmap_ = nullptr;
     int dcUsers_ = 0;
     int dpi_ = 0;

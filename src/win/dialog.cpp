@@ -1,9 +1,12 @@
 #include "win/dialog.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <vector>
 
 #include "win/dialog_template.h"
+#include "win/gdi.h"
 
 namespace win {
 
@@ -11,13 +14,17 @@ HINSTANCE ResourceModule() noexcept { return ::GetModuleHandleW(nullptr); }
 
 namespace {
 
+void ReportStoppedException(UINT message, const char* what) noexcept {
+    std::printf("WindowProc(0x%04X) stopped an exception: %s\n", message, what);
+    std::fflush(stdout);
+}
+
 // The stock GUI font's face and size in points at the screen's resolution.
 std::pair<std::u16string, std::uint16_t> GuiFont() {
     LOGFONTW font{};
     if (!::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return {};
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const ScreenDC screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
     const auto* face = reinterpret_cast<const char16_t*>(font.lfFaceName);
     return {std::u16string(face), static_cast<std::uint16_t>(::MulDiv(std::abs(font.lfHeight), 72, dpi))};
 }
@@ -113,7 +120,7 @@ void Dialog::EndDialog(INT_PTR result) noexcept {
     if (hwnd_) ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
-BOOL Dialog::DestroyWindow() { return hwnd_ ? ::DestroyWindow(hwnd_) : FALSE; }
+BOOL Dialog::DestroyWindow() noexcept { return hwnd_ ? ::DestroyWindow(hwnd_) : FALSE; }
 
 void Dialog::UpdateData(bool save) {
     DataExchange exchange(hwnd_, save);
@@ -145,16 +152,24 @@ void Dialog::OnCancel() {
     if (modal_) EndDialog(IDCANCEL);
 }
 
-std::optional<LRESULT> Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM) {
+std::optional<LRESULT> Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsCtlColorMessage(message)) {
+        const std::optional<HBRUSH> brush =
+            OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message - WM_CTLCOLORMSGBOX);
+        if (!brush) return std::nullopt;
+        return reinterpret_cast<LRESULT>(*brush);
+    }
     switch (message) {
     case WM_INITDIALOG: return OnInitDialog();
     case WM_COMMAND: return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_DESTROY: OnDestroy(); return std::nullopt;
     default: return std::nullopt;
     }
 }
 
-HBRUSH Dialog::DefaultCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const noexcept {
-    return reinterpret_cast<HBRUSH>(::DefWindowProcW(hwnd_, message, wParam, lParam));
+HBRUSH Dialog::DefaultCtlColor(HDC dc, HWND control, UINT kind) const noexcept {
+    return reinterpret_cast<HBRUSH>(::DefWindowProcW(hwnd_, WM_CTLCOLORMSGBOX + kind, reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(control)));
 }
 
 // Messages whose result goes back as the procedure's own return value; for all
@@ -174,10 +189,15 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     if (!self) return FALSE;
 
     std::optional<LRESULT> result;
+    // An exception must not unwind through the system's dispatcher; it is
+    // told on the debug console, and the message is left to the dialog manager.
     try {
         result = self->WindowProc(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        ReportStoppedException(message, e.what());
+        result.reset();
     } catch (...) {
-        // An exception must not unwind through the system's dispatcher.
+        ReportStoppedException(message, "unknown exception");
         result.reset();
     }
     if (message == WM_NCDESTROY) {

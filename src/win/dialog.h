@@ -41,7 +41,8 @@ public:
     // or -1 when the window could not be created.
     INT_PTR DoModal(HWND owner = nullptr);
     void EndDialog(INT_PTR result) noexcept;
-    virtual BOOL DestroyWindow();
+    // Teardown belongs in OnDestroy, which every way a window goes runs.
+    BOOL DestroyWindow() noexcept;
 
     // Controls to members (save) or members to controls.
     void UpdateData(bool save);
@@ -60,9 +61,14 @@ protected:
     virtual void OnCancel();
     // WM_COMMAND; the base turns IDOK and IDCANCEL into OnOK and OnCancel.
     virtual std::optional<LRESULT> OnCommand(WORD id, WORD code);
+    // WM_CTLCOLOR*: the brush for the background of `control`, of `kind`
+    // (CTLCOLOR_BTN, CTLCOLOR_DLG, ...); empty leaves it to the dialog manager.
+    virtual std::optional<HBRUSH> OnCtlColor(HDC, HWND, UINT) { return std::nullopt; }
+    // WM_DESTROY, while the window and its children still exist.
+    virtual void OnDestroy() {}
 
-    // The default answer to a WM_CTLCOLOR* message, as the dialog manager would give it.
-    HBRUSH DefaultCtlColor(UINT message, WPARAM wParam, LPARAM lParam) const noexcept;
+    // The dialog manager's answer to WM_CTLCOLOR*, which also gives the DC its colours.
+    HBRUSH DefaultCtlColor(HDC dc, HWND control, UINT kind) const noexcept;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -79,6 +85,5 @@ private:
 constexpr bool IsCtlColorMessage(UINT message) noexcept {
     return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
-constexpr UINT CtlColorKind(UINT message) noexcept { return message - WM_CTLCOLORMSGBOX; }
 
 }  // namespace win

@@ -8,15 +8,15 @@
 
 #include "win/dpi.h"
 
+#include "win/gdi.h"
 #include "win/system_library.h"
 
 namespace win {
 namespace {
 
 int SystemDpi() noexcept {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const ScreenDC screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -41,6 +41,8 @@ const DwmEntries* BindDwm() noexcept {
 
 }  // namespace
 
+namespace win {
+
 HRESULT QueryGlassComposition(BOOL* enabled) {
     const DwmEntries* dwm = BindDwm();
     if (!dwm) {
@@ -54,8 +56,6 @@ HRESULT ExtendGlassFrame(HWND window, const GlassMargins* margins) {
     const DwmEntries* dwm = BindDwm();
     return dwm ? dwm->extendFrame.call(window, margins) : -1;
 }
-
-namespace win {
 
 bool IsCloaked(HWND window) noexcept {
     const DwmEntries* dwm = BindDwm();

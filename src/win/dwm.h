@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <dwmapi.h>
 
+namespace win {
+
 // The frame's extension into the client area, in pixels.
 using GlassMargins = MARGINS;
 
@@ -14,8 +16,6 @@ HRESULT QueryGlassComposition(BOOL* enabled);
 
 // -1 when the window manager cannot be used; otherwise the result of DwmExtendFrameIntoClientArea.
 HRESULT ExtendGlassFrame(HWND window, const GlassMargins* margins);
-
-namespace win {
 
 // Visible to IsWindowVisible yet not shown: on another virtual desktop, a
 // suspended store app, or cloaked by its owner (DWMWA_CLOAKED). False where

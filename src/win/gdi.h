@@ -19,6 +19,18 @@ using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
 using Font = GdiObject<HFONT>;
 
+struct ReleaseScreenDC {
+    void operator()(HDC dc) const noexcept { ::ReleaseDC(nullptr, dc); }
+};
+// The screen's DC from GetDC(nullptr), given back once.
+using ScreenDC = Owned<HDC, ReleaseScreenDC>;
+
+struct DeleteMemoryDC {
+    void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
+};
+// A DC from CreateCompatibleDC, deleted once.
+using MemoryDC = Owned<HDC, DeleteMemoryDC>;
+
 // Selects an object into a DC and selects the previous one back on scope exit,
 // so the object is never deleted while still selected.
 class SelectScope {

@@ -52,7 +52,7 @@ TEST(TrailSettings, OutOfRangeIndexKeepsTheEarlierMapping) {
 TEST(TrailSettings, AlphaFromOpacity) {
     const std::pair<int, int> cases[] = {{0, 0},     {1, 2},     {50, 127}, {70, 178},      {99, 252},
                                          {100, 255}, {101, 255}, {-10, 0},  {INT_MAX, 255}, {INT_MIN, 0}};
-    for (auto [in, want] : cases) EXPECT_EQ(int{settings::AlphaFromOpacity(in)}, want) << in;
+    for (auto [in, want] : cases) EXPECT_EQ(int{trail::AlphaFromOpacity(in)}, want) << in;
 }
 
 TEST(TrailSettings, FileKeysKeepTheirOrder) {

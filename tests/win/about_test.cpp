@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
 #include "ui/about_dlg.h"
@@ -58,14 +57,10 @@ void CALLBACK ReadAndCloseAbout(HWND, UINT, UINT_PTR id, DWORD) {
 class AboutTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        app::appFolder = folder.path();
-        main = std::make_unique<CLodestarDlg>();
+        main = std::make_unique<CLodestarDlg>(settings::SettingsFile{folder.File(L"Vireon.ini"), 1});
         ASSERT_TRUE(main->Create(nullptr));
     }
-    void TearDown() override {
-        main->DestroyWindow();
-        app::appFolder.clear();
-    }
+    void TearDown() override { main->DestroyWindow(); }
     bool OpensAbout(WPARAM command) {
         seen = {};
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, ReadAndCloseAbout);
@@ -100,23 +95,31 @@ TEST_F(AboutTest, CommandsTenToNineteenHexOpenItAndShowTheVersion) {
 }
 
 TEST(VersionText, ReadOnceFromTheProgramFileThenKept) {
+    EXPECT_EQ(GetVersionText(), kVersionText);
     VersionTextCache cache;
     EXPECT_EQ(GetVersionText(cache, nullptr), kVersionText);
-    EXPECT_EQ(GetVersionText(cache, nullptr), kVersionText);
-    EXPECT_EQ(cache.reads, 1);
-    EXPECT_EQ(cache.versionTextValid, 1);
     EXPECT_EQ(cache.modulePath, win::ModuleFileName());
+
+    // Kept: the file is not looked at again, even when it has changed since.
+    TempFolder folder;
+    const std::wstring copy = folder.File(L"copy.exe");
+    ASSERT_TRUE(::CopyFileW(win::ModuleFileName().c_str(), copy.c_str(), FALSE));
+    VersionTextCache kept;
+    EXPECT_EQ(GetVersionText(kept, copy.c_str()), kVersionText);
+    WriteBytes(copy, "no resources here");
+    EXPECT_EQ(GetVersionText(kept, copy.c_str()), kVersionText);
 }
 
 TEST(VersionText, AFileWithoutAVersionBlockGivesTheEmptyTextAndIsTriedAgain) {
     TempFolder folder;
-    const std::wstring plain = folder.File(L"plain.txt");
-    WriteBytes(plain, "no resources here");
+    const std::wstring file = folder.File(L"plain.exe");
+    WriteBytes(file, "no resources here");
     VersionTextCache cache;
-    EXPECT_STREQ(GetVersionText(cache, plain.c_str()), L"");
-    EXPECT_STREQ(GetVersionText(cache, plain.c_str()), L"");
-    EXPECT_EQ(cache.reads, 2);
+    EXPECT_STREQ(GetVersionText(cache, file.c_str()), L"");
     EXPECT_EQ(cache.versionTextValid, 0);
+    // Nothing was kept, so a file that now has a version block is read.
+    ASSERT_TRUE(::CopyFileW(win::ModuleFileName().c_str(), file.c_str(), FALSE));
+    EXPECT_EQ(GetVersionText(cache, file.c_str()), kVersionText);
 }
 
 TEST(VersionText, ATranslationWithoutAProductVersionCountsAsAFailedRead) {

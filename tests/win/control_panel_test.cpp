@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
 #include "ui/control_dlg.h"
@@ -32,17 +31,16 @@ bool Pressed(const CControlDlg& panel) {
 
 class ControlPanelTest : public ::testing::Test {
 protected:
-    // The panel reads its settings from the application folder, so the folder is set first.
+    // The settings file the start-up code would hand the panel.
+    settings::SettingsFile File() const { return {folder.File(L"Vireon.ini"), 1}; }
     void Start(const char* ini = nullptr) {
         if (ini) WriteBytes(folder.File(L"Vireon.ini"), ini);
-        app::appFolder = folder.path();
-        panel = std::make_unique<CControlDlg>();
+        panel = std::make_unique<CControlDlg>(File());
         ASSERT_TRUE(panel->Create(mainWindow.hwnd()));
         ::ShowWindow(panel->hwnd(), SW_SHOW);
     }
     void TearDown() override {
         if (panel) panel->DestroyWindow();
-        app::appFolder.clear();
     }
 
     TempFolder folder;
@@ -52,7 +50,7 @@ protected:
 
 TEST_F(ControlPanelTest, StartsReleasedReadingOnWithTheOverlayHiddenAndTheTimerRunning) {
     Start();
-    EXPECT_EQ(panel->settingsPath, folder.path() + L"\\Vireon.ini");
+    EXPECT_EQ(panel->settingsFile.path, folder.path() + L"\\Vireon.ini");
     EXPECT_EQ(ButtonText(*panel), L"ON");
     EXPECT_FALSE(Pressed(*panel));
     EXPECT_EQ(panel->overlay.trailOn, 0);
@@ -188,7 +186,6 @@ struct AtDestroy {
 // goes the system destroys the overlay first, as a window it owns
 // ("DestroyWindow function").
 TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt) {
-    app::appFolder = folder.path();
     const struct {
         const char* name;
         void (*destroy)(CControlDlg& panel, HWND parent);
@@ -199,7 +196,7 @@ TEST_F(ControlPanelTest, HoweverThePanelGoesItsTimerStopsAndItsOverlayGoesWithIt
     };
     for (const auto& way : ways) {
         PlainWindow parent(L"main", RECT{0, 0, 200, 120});
-        CControlDlg dying;
+        CControlDlg dying(File());
         ASSERT_TRUE(dying.Create(parent.hwnd()));
         ASSERT_EQ(::GetWindow(dying.overlay.hwnd(), GW_OWNER), parent.hwnd());
         AtDestroy::panel = dying.hwnd();
@@ -304,8 +301,7 @@ TEST_F(ControlPanelTest, SwitchingOnByHotkeyLeavesTheActivationWhereItIs) {
 // here: four for four), so what can be checked is what the panel asks for.
 TEST_F(ControlPanelTest, TheHotkeyIsRegisteredWithoutRepeatAndStoredWithout) {
     WriteBytes(folder.File(L"Vireon.ini"), "[SYSTEM]\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\n");
-    app::appFolder = folder.path();
-    panel = std::make_unique<CControlDlg>();
+    panel = std::make_unique<CControlDlg>(File());
     testing_support::RecordedRegistration::calls.clear();
     panel->registerHotKey = testing_support::RecordedRegistration::Register;
     ASSERT_TRUE(panel->Create(mainWindow.hwnd()));
@@ -313,7 +309,7 @@ TEST_F(ControlPanelTest, TheHotkeyIsRegisteredWithoutRepeatAndStoredWithout) {
     EXPECT_EQ(testing_support::RecordedRegistration::calls, expected);
 
     panel->SaveSettings();
-    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"QVMODIFIERS", -1, panel->settingsPath.c_str()), 3);
+    EXPECT_EQ(::GetPrivateProfileIntW(L"SYSTEM", L"QVMODIFIERS", -1, panel->settingsFile.path.c_str()), 3);
     EXPECT_EQ(panel->settings.hotkeyModifiers, 3);
 }
 
@@ -326,6 +322,12 @@ protected:
         overlay.ResetOverlay();
     }
     void TearDown() override { overlay.DestroyWindow(); }
+    // As the panel hands them over.
+    void Apply(const TrailSettings& s) {
+        trail::TrailStyle style = overlay.style;
+        settings::ApplyToStyle(s, style);
+        overlay.SetStyle(style);
+    }
     BYTE Alpha() const {
         COLORREF key = 0;
         BYTE alpha = 0;
@@ -343,7 +345,7 @@ protected:
 TEST_F(ApplySettingsTest, StyleAndAlphaFollowTheSettings) {
     TrailSettings s;
     s.opacityPercent = 40;
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(Alpha(), 102);
     EXPECT_EQ(overlay.style.drawLines, 1);
     EXPECT_EQ(overlay.style.drawPoints, 0);
@@ -352,27 +354,27 @@ TEST_F(ApplySettingsTest, StyleAndAlphaFollowTheSettings) {
     s.drawMode = 0;
     s.lineColorIndex = 2;
     s.lineKind = 1;
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(overlay.style.drawPoints, 1);
     EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
     EXPECT_EQ(overlay.style.straightLines, 1);
 
     s.lineColorIndex = 7;  // out of range: blue stays
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(overlay.style.lineColor, RGB(0, 0, 255));
 }
 
 TEST_F(ApplySettingsTest, OpacityOutsideThePercentRangeIsClampedForTheAlphaOnly) {
     TrailSettings s;
     s.opacityPercent = 101;
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(Alpha(), 255);
     EXPECT_EQ(overlay.style.opacityPercent, 101);
     s.opacityPercent = -10;
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(Alpha(), 0);
     s.opacityPercent = 1;
-    ApplySettings(s, overlay);
+    Apply(s);
     EXPECT_EQ(Alpha(), 2);
 }
 

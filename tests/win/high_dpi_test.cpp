@@ -92,7 +92,7 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     testing_support::ExpectLaidOutInside(about.hwnd(), "the About box");
     about.DestroyWindow();
 
-    CLodestarDlg main;
+    CLodestarDlg main(settings::SettingsFile{L"", 0});  // touches no file
     ASSERT_TRUE(main.Create(nullptr));
     EXPECT_EQ(ClientSize(main.hwnd()).cx, testing_support::TemplateSizeAtDpi(main.hwnd(), IDD_MAIN, 144).cx);
     testing_support::ExpectLaidOutInside(main.hwnd(), "the main window");

@@ -7,9 +7,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
-#include "app/process_modes.h"
 #include "resource.h"
 #include "test_support.h"
 #include "win/dialog.h"
@@ -23,13 +24,12 @@ namespace {
 
 class MainWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { app::appFolder = folder.path(); }
-    void TearDown() override { app::appFolder.clear(); }
     TempFolder folder;
+    settings::SettingsFile file{folder.File(L"Vireon.ini"), 1};
 };
 
 TEST_F(MainWindowTest, TemplateHostsThePanelAndTheLinkWithTheProgramIcon) {
-    CLodestarDlg dialog;
+    CLodestarDlg dialog(file);
     ASSERT_TRUE(dialog.Create(nullptr));
     const HWND main = dialog.hwnd();
     wchar_t title[32] = {};
@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
 #pragma warning(suppress : 4996)  // what the program itself asks, deprecated or not
 #endif
     ASSERT_TRUE(::GetVersionExW(&version));
-    CLodestarDlg dialog;
+    CLodestarDlg dialog(file);
     ASSERT_TRUE(dialog.Create(nullptr));
     EXPECT_EQ(dialog.glassMargins.cxLeftWidth, 8);
     EXPECT_EQ(dialog.glassMargins.cxRightWidth, 9);
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     // is no window manager; on Vista and 7 it is the user's choice, so only
     // there the window manager's own answer is the reference.
     BOOL composition = FALSE;
-    const HRESULT status = QueryGlassComposition(&composition);
+    const HRESULT status = win::QueryGlassComposition(&composition);
     const DWORD system = version.dwMajorVersion * 100 + version.dwMinorVersion;
     if (system < 600) {
         EXPECT_EQ(status, -1);
@@ -123,8 +123,8 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     RECT r{};
     ::GetWindowRect(dialog.hwnd(), &r);
     ::SendMessageW(dialog.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi * 3 / 2, dpi * 3 / 2), reinterpret_cast<LPARAM>(&r));
-    const GlassMargins scaled{::MulDiv(8, dpi * 3 / 2, 96), ::MulDiv(9, dpi * 3 / 2, 96), ::MulDiv(24, dpi * 3 / 2, 96),
-                              ::MulDiv(5, dpi * 3 / 2, 96)};
+    const win::GlassMargins scaled{::MulDiv(8, dpi * 3 / 2, 96), ::MulDiv(9, dpi * 3 / 2, 96),
+                                   ::MulDiv(24, dpi * 3 / 2, 96), ::MulDiv(5, dpi * 3 / 2, 96)};
     EXPECT_EQ(std::memcmp(&dialog.glassMargins, &scaled, sizeof scaled), 0) << dialog.glassMargins.cyTopHeight;
     dialog.DestroyWindow();
 }
@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, ModalRunEndsOnCloseBoxEscSystemCloseAndOk) {
         postMessage = way.message;
         postWParam = way.wParam;
         ::SetTimer(nullptr, 0, 150, PostToMain);
-        CLodestarDlg dialog;
+        CLodestarDlg dialog(file);
         EXPECT_EQ(dialog.DoModal(), way.result) << way.name;
         EXPECT_EQ(dialog.hwnd(), nullptr) << way.name;
         EXPECT_EQ(dialog.controlPanel.hwnd(), nullptr) << way.name;
@@ -183,12 +183,13 @@ struct CloseAfterTick {
 TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
     ::SetCursorPos(111, 222);
     struct Watch : CLodestarDlg {
+        using CLodestarDlg::CLodestarDlg;
         trail::Point seen{};
         std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
             if (message == WM_CLOSE) seen = controlPanel.overlay.history[0];
             return CLodestarDlg::WindowProc(message, wParam, lParam);
         }
-    } dialog;
+    } dialog(file);
     // cppcheck-suppress danglingLifetime ; cleared again before the dialog goes
     CloseAfterTick::dialog = &dialog;
     CloseAfterTick::point = {111, 222};
@@ -200,12 +201,13 @@ TEST_F(MainWindowTest, ModalRunKeepsThePanelTimerGoingAndHandsOnAQuitRequest) {
 
     // A quit request inside a modal run ends it and is posted again for the loop outside.
     struct QuitInside : CLodestarDlg {
+        using CLodestarDlg::CLodestarDlg;
         BOOL OnInitDialog() override {
             CLodestarDlg::OnInitDialog();
             ::PostQuitMessage(7);
             return TRUE;
         }
-    } quitting;
+    } quitting(file);
     quitting.DoModal();
     MSG msg;
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -242,4 +244,23 @@ TEST(FrameworkFont, DoubleByteSystemsGiveTheOldShellFacesTheGuiFont) {
     // Templates in their own face keep it: the main window and the About box.
     EXPECT_TRUE(win::FrameworkTemplate(IDD_MAIN).empty());
     EXPECT_TRUE(win::FrameworkTemplate(IDD_ABOUTBOX).empty());
+}
+
+// A handler that throws: the exception stops at the dialog procedure, is told
+// on the debug console, and the dialog goes on.
+TEST(DialogLayer, AnExceptionInAHandlerIsToldOnTheConsoleAndStoppedThere) {
+    struct Throwing : win::Dialog {
+        Throwing() : win::Dialog(IDD_ABOUTBOX) {}
+        std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_APP) throw std::runtime_error("out of cheese");
+            return win::Dialog::WindowProc(message, wParam, lParam);
+        }
+    } dialog;
+    ASSERT_TRUE(dialog.Create(nullptr));
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(::SendMessageW(dialog.hwnd(), WM_APP, 0, 0), 0);
+    const std::string console = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(console.find("WindowProc(0x8000) stopped an exception: out of cheese"), std::string::npos) << console;
+    EXPECT_TRUE(::IsWindow(dialog.hwnd()));
+    dialog.DestroyWindow();
 }
