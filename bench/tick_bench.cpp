@@ -84,13 +84,11 @@ int wmain() {
 
         struct Mode {
             const char* name;
-            std::int32_t lines, points, straight;
+            std::int32_t lines, points, straight, tapered;
         };
         const Mode modes[] = {
-            {"curve + points", 1, 1, 0},
-            {"straight + points", 1, 1, 1},
-            {"lines only (curve)", 1, 0, 0},
-            {"points only", 0, 1, 0},
+            {"curve + points", 1, 1, 0, 0},     {"straight + points", 1, 1, 1, 0}, {"tapered + points", 1, 1, 0, 1},
+            {"lines only (curve)", 1, 0, 0, 0}, {"points only", 0, 1, 0, 0},
         };
         // A pointer moving along a circle, 40 px a tick: every tick draws.
         const auto moving = [&](int i) {
@@ -101,6 +99,7 @@ int wmain() {
             overlay.style.drawLines = mode.lines;
             overlay.style.drawPoints = mode.points;
             overlay.style.straightLines = mode.straight;
+            overlay.style.taperedCurve = mode.tapered;
             for (int i = 0; i < 100; ++i) moving(i);  // warm-up
             const double tick = MedianMicros(kTicks, moving);
             win::PumpMessages();
@@ -112,20 +111,14 @@ int wmain() {
             const double drawing = MedianMicros(kTicks, [&](int) {
                 const win::BufferDC dc(buffer);
                 trail::ClearImage(dc.get(), buffer, overlay.colorKey);
-                if (style.straightLines)
-                    trail::DrawStraightLines(dc.get(), buffer, fitted, style);
-                else
-                    trail::DrawCurve(dc.get(), buffer, fitted, style);
+                trail::DrawLine(dc.get(), buffer, fitted, style);
                 trail::DrawPoints(dc.get(), buffer, fitted, style);
                 ::GdiFlush();
             });
             // Each temporary BufferDC is given back at the end of its statement.
             const double perStep = MedianMicros(kTicks, [&](int) {
                 trail::ClearImage(win::BufferDC(buffer).get(), buffer, overlay.colorKey);
-                if (style.straightLines)
-                    trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, fitted, style);
-                else
-                    trail::DrawCurve(win::BufferDC(buffer).get(), buffer, fitted, style);
+                trail::DrawLine(win::BufferDC(buffer).get(), buffer, fitted, style);
                 trail::DrawPoints(win::BufferDC(buffer).get(), buffer, fitted, style);
                 ::GdiFlush();
             });
@@ -139,12 +132,17 @@ int wmain() {
         overlay.style.drawLines = 1;
         overlay.style.drawPoints = 1;
         overlay.style.straightLines = 0;
+        overlay.style.taperedCurve = 0;
         const trail::PointArray fitted = overlay.fittedPoints;
         std::printf(
-            "parts: curve %.1f us, straight %.1f us, dots %.1f us, place %.1f us, find companion %.1f us, "
+            "parts: curve %.1f us, tapered curve %.1f us, straight %.1f us, dots %.1f us, place %.1f us, find "
+            "companion %.1f us, "
             "invalidate %.1f us\n",
             MedianMicros(kTicks,
                          [&](int) { trail::DrawCurve(win::BufferDC(buffer).get(), buffer, fitted, overlay.style); }),
+            MedianMicros(
+                kTicks,
+                [&](int) { trail::DrawTaperedCurve(win::BufferDC(buffer).get(), buffer, fitted, overlay.style); }),
             MedianMicros(
                 kTicks,
                 [&](int) { trail::DrawStraightLines(win::BufferDC(buffer).get(), buffer, fitted, overlay.style); }),

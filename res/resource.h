@@ -39,6 +39,7 @@
 #define IDC_HOTKEY 1028
 #define IDC_DUPLICATE_CHECK 1029
 #define IDC_HOTKEY_ENABLED 1030
+#define IDC_TAPERED 1031
 
 // About box (template 100)
 #define IDC_VERSION_LINE 1020

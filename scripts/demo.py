@@ -65,6 +65,23 @@ def main(exe, out):
                 x1 = min(shot.width, max(p[0] for p in hits) + 60)
                 y1 = min(shot.height, max(p[1] for p in hits) + 60)
                 crop(name, os.path.join(out, f"trail-{shots}-near-pointer.png"), (x0, y0, x1 - x0, y1 - y0))
+    # The tapered curve, lines only at 10 points: the tail narrows with age.
+    with d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=2\r\nLINEPOINT=2\r\nLINEKIND=2\r\n") as v:
+        on, _ = v.panel_buttons()
+        d.click(*on)
+        d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
+        path = figure_eight(640, 480, 260, 300, 90)
+        for point in path[:56]:
+            d.mouse_move(*point)
+            time.sleep(0.05)
+        name = os.path.join(out, "trail-tapered.png")
+        shot = d.Screenshot(name)
+        hits = d.await_state(lambda: d.Screenshot().find(d.RED), "the tapered trail", 5) + [path[55]]
+        x0 = max(0, min(p[0] for p in hits) - 60)
+        y0 = max(0, min(p[1] for p in hits) - 60)
+        x1 = min(shot.width, max(p[0] for p in hits) + 60)
+        y1 = min(shot.height, max(p[1] for p in hits) + 60)
+        crop(name, os.path.join(out, "trail-tapered-near-pointer.png"), (x0, y0, x1 - x0, y1 - y0))
     print("demo screenshots in", out)
     for name in sorted(os.listdir(out)):
         print("  ", name)

@@ -71,10 +71,7 @@ void CMonitorWin::DrawTrail() {
     // One DC for the whole drawing, given back before the window is painted.
     const win::BufferDC dc(backBuffer);
     trail::ClearImage(dc.get(), backBuffer, colorKey);
-    if (style.straightLines)
-        trail::DrawStraightLines(dc.get(), backBuffer, fittedPoints, style);
-    else
-        trail::DrawCurve(dc.get(), backBuffer, fittedPoints, style);
+    trail::DrawLine(dc.get(), backBuffer, fittedPoints, style);
     newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
 }
 

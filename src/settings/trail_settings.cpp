@@ -48,7 +48,11 @@ void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexc
     Lookup(kWidthsPt, settings.pointWidthIndex, style.pointWidthPt);
     // Clamped only where it becomes an alpha, so the file keeps what was written.
     style.opacityPercent = settings.opacityPercent;
-    style.straightLines = settings.lineKind;
+    // 2 is the tapered curve; every other value but 0 stays straight lines,
+    // as a file written for an earlier version means it.
+    constexpr std::int32_t kTaperedCurve = 2;
+    style.taperedCurve = settings.lineKind == kTaperedCurve ? 1 : 0;
+    style.straightLines = settings.lineKind == kTaperedCurve ? 0 : settings.lineKind;
 }
 
 }  // namespace settings

@@ -15,7 +15,7 @@ struct TrailSettings {
     std::int32_t lineWidthIndex = 1;   // 5 points
     std::int32_t pointWidthIndex = 1;  // 5 points
     std::int32_t opacityPercent = 70;
-    std::int32_t lineKind = 0;  // 0 curve, anything else straight
+    std::int32_t lineKind = 0;  // 0 curve, 2 tapered curve, anything else straight
     std::int32_t hotkeyEnabled = 0;
     std::int32_t hotkeyKey = 52;       // '4'
     std::int32_t hotkeyModifiers = 1;  // MOD_ALT

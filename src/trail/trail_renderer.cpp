@@ -1,5 +1,7 @@
 #include "trail/trail_renderer.h"
 
+#include <algorithm>
+
 #include "win/gdi.h"
 #include "win/gdiplus_flat.h"
 
@@ -49,6 +51,54 @@ void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, 
     gdip::GpPoint points[kHistoryLength];
     for (int i = 0; i < path.count; ++i) points[i] = {path.pixels[i].x, path.pixels[i].y};
     gdip::GdipDrawCurveI(graphics.get(), pen.get(), points, path.count);
+}
+
+float TaperedWidth(int lineWidth, int segment, int segments) noexcept {
+    const float thinnest = std::max(1.0f, static_cast<float>(lineWidth) / 5.0f);
+    if (segments <= 1) return static_cast<float>(lineWidth);
+    const float step = (static_cast<float>(lineWidth) - thinnest) / static_cast<float>(segments - 1);
+    return static_cast<float>(lineWidth) - step * static_cast<float>(segment);
+}
+
+void DrawTaperedCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
+                      const TrailStyle& style) noexcept {
+    if (!style.drawLines || !dc) return;
+
+    gdip::GpGraphics* rawGraphics = nullptr;
+    gdip::GdipCreateFromHDC(dc, &rawGraphics);
+    const gdip::Graphics graphics(rawGraphics);
+
+    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
+    gdip::GpPen* rawPen = nullptr;
+    gdip::GdipCreatePen1(ArgbFromColorref(style.lineColor), static_cast<float>(lw), gdip::UnitWorld, &rawPen);
+    const gdip::Pen pen(rawPen);
+    if (!graphics || !pen) return;
+    // Where a wide segment meets a narrower one, round ends close the step.
+    gdip::GdipSetPenStartCap(pen.get(), gdip::LineCapRound);
+    gdip::GdipSetPenEndCap(pen.get(), gdip::LineCapRound);
+
+    // The same placed points as the full curve: each segment is a piece of
+    // that very spline, so the pieces meet without a gap or a kink.
+    const PlacedPath path = PlaceDistinct(fitted, lw / 2, buffer.width(), buffer.height());
+    if (path.count < 2) return;
+    gdip::GpPoint points[kHistoryLength];
+    for (int i = 0; i < path.count; ++i) points[i] = {path.pixels[i].x, path.pixels[i].y};
+    const int segments = path.count - 1;
+    // DrawCurve's tension ("Graphics::DrawCurve", Microsoft Docs).
+    constexpr float kTension = 0.5f;
+    for (int segment = segments - 1; segment >= 0; --segment) {
+        gdip::GdipSetPenWidth(pen.get(), TaperedWidth(lw, segment, segments));
+        gdip::GdipDrawCurve3I(graphics.get(), pen.get(), points, path.count, segment, 1, kTension);
+    }
+}
+
+void DrawLine(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
+    if (style.straightLines)
+        DrawStraightLines(dc, buffer, fitted, style);
+    else if (style.taperedCurve)
+        DrawTaperedCurve(dc, buffer, fitted, style);
+    else
+        DrawCurve(dc, buffer, fitted, style);
 }
 
 Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {

@@ -28,6 +28,19 @@ void DrawStraightLines(HDC dc, const win::BackBuffer& buffer, const PointArray& 
 // drawLines is 0.
 void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
 
+// The same curve drawn a segment at a time, narrowing with age: the newest
+// segment at the line width, the oldest at a fifth of it (never under a
+// pixel), the ones between evenly spaced, round caps where two widths meet.
+// Nothing when drawLines is 0.
+void DrawTaperedCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
+                      const TrailStyle& style) noexcept;
+
+// The line in the style's kind: straight, tapered or the plain curve.
+void DrawLine(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
+
+// The width of segment `segment` (0 the newest) of `segments`, for a line `lineWidth` pixels wide.
+float TaperedWidth(int lineWidth, int segment, int segments) noexcept;
+
 // Dots when drawPoints is set; always returns the pixel of the newest point,
 // placed with the point-width margin when no dots are drawn.
 Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;

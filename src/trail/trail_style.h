@@ -15,6 +15,8 @@ struct TrailStyle {
     std::uint32_t pointColor = 0x0000FFFF;  // COLORREF, yellow
     std::int32_t opacityPercent = 70;
     std::int32_t straightLines = 0;
+    // The curve narrowing with age, newest segment at the full width.
+    std::int32_t taperedCurve = 0;
 };
 
 // Layered-window alpha for an opacity percentage, clamped to 0..100 first.

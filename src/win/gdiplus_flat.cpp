@@ -15,13 +15,19 @@ struct Entries {
     win::Entry<GpStatus(WINAPI*)(ARGB, float, GpUnit, GpPen**)> createPen1{"GdipCreatePen1"};
     win::Entry<GpStatus(WINAPI*)(GpPen*)> deletePen{"GdipDeletePen"};
     win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpPen*, const GpPoint*, INT)> drawCurveI{"GdipDrawCurveI"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpPen*, const GpPoint*, INT, INT, INT, float)> drawCurve3I{
+        "GdipDrawCurve3I"};
+    win::Entry<GpStatus(WINAPI*)(GpPen*, float)> setPenWidth{"GdipSetPenWidth"};
+    win::Entry<GpStatus(WINAPI*)(GpPen*, GpLineCap)> setPenStartCap{"GdipSetPenStartCap"};
+    win::Entry<GpStatus(WINAPI*)(GpPen*, GpLineCap)> setPenEndCap{"GdipSetPenEndCap"};
 };
 
 const Entries* Bind() noexcept {
     static Entries entries;
     static const bool bound =
         win::BindAll(win::LoadSystemLibrary(L"gdiplus.dll"), entries.startup, entries.shutdown, entries.createFromHdc,
-                     entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI);
+                     entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI,
+                     entries.drawCurve3I, entries.setPenWidth, entries.setPenStartCap, entries.setPenEndCap);
     return bound ? &entries : nullptr;
 }
 
@@ -60,6 +66,27 @@ GpStatus GdipDeletePen(GpPen* pen) noexcept {
 GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept {
     const Entries* api = Bind();
     return api ? api->drawCurveI.call(graphics, pen, points, count) : kGenericError;
+}
+
+GpStatus GdipDrawCurve3I(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count, INT offset, INT segments,
+                         float tension) noexcept {
+    const Entries* api = Bind();
+    return api ? api->drawCurve3I.call(graphics, pen, points, count, offset, segments, tension) : kGenericError;
+}
+
+GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept {
+    const Entries* api = Bind();
+    return api ? api->setPenWidth.call(pen, width) : kGenericError;
+}
+
+GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept {
+    const Entries* api = Bind();
+    return api ? api->setPenStartCap.call(pen, cap) : kGenericError;
+}
+
+GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept {
+    const Entries* api = Bind();
+    return api ? api->setPenEndCap.call(pen, cap) : kGenericError;
 }
 
 }  // namespace gdip

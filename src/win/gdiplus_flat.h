@@ -18,6 +18,7 @@ struct GpPoint {
 using GpStatus = int;  // 0 is Ok
 using ARGB = DWORD;
 enum GpUnit : int { UnitWorld = 0 };
+enum GpLineCap : int { LineCapFlat = 0, LineCapRound = 2 };
 
 struct StartupInput {
     UINT32 GdiplusVersion = 1;
@@ -37,6 +38,13 @@ GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept;
 GpStatus GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen) noexcept;
 GpStatus GdipDeletePen(GpPen* pen) noexcept;
 GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept;
+// `segments` segments of the cardinal spline through all `count` points, from
+// point `offset` on, at the given tension (DrawCurve's is 0.5).
+GpStatus GdipDrawCurve3I(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count, INT offset, INT segments,
+                         float tension) noexcept;
+GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept;
+GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept;
+GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept;
 
 struct GraphicsDeleter {
     void operator()(GpGraphics* g) const noexcept { GdipDeleteGraphics(g); }

@@ -52,10 +52,12 @@ public:
     template <class Extra>
     void Run(int count, Extra extra) {
         for (int end = tick_ + count; tick_ < end; ++tick_) {
-            const int mode = (tick_ / 97) % 4;  // curve+points, straight+points, curve only, points only
+            // curve+points, straight+points, curve only, points only, tapered curve+points
+            const int mode = (tick_ / 97) % 5;
             overlay_.style.drawLines = mode != 3;
             overlay_.style.drawPoints = mode != 2;
             overlay_.style.straightLines = mode == 1;
+            overlay_.style.taperedCurve = mode == 4;
             const double a = tick_ * 0.21;
             int x = 640 + static_cast<int>(400 * std::cos(a));
             const int y = 500 + static_cast<int>(300 * std::sin(a * 1.3));

@@ -22,6 +22,7 @@ void ExpectStyle(const TrailStyle& s, const TrailStyle& want, const char* name) 
     EXPECT_EQ(s.pointColor, want.pointColor) << name;
     EXPECT_EQ(s.opacityPercent, want.opacityPercent) << name;
     EXPECT_EQ(s.straightLines, want.straightLines) << name;
+    EXPECT_EQ(s.taperedCurve, want.taperedCurve) << name;
 }
 
 TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
@@ -31,7 +32,9 @@ TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
         TrailStyle want;
     } const cases[] = {
         {"defaults", {}, {1, 0, 5, 5, kRed, kYellow, 70, 0}},
-        {"both", {0, 2, 4, 0, 2, 150, 2}, {1, 1, 2, 10, kBlue, kBlack, 150, 2}},
+        {"both, tapered", {0, 2, 4, 0, 2, 150, 2}, {1, 1, 2, 10, kBlue, kBlack, 150, 0, 1}},
+        {"straight", {0, 2, 4, 0, 2, 150, 1}, {1, 1, 2, 10, kBlue, kBlack, 150, 1, 0}},
+        {"a kind of a later version", {0, 2, 4, 0, 2, 150, 3}, {1, 1, 2, 10, kBlue, kBlack, 150, 3, 0}},
         {"points only", {1, 1, 0, 2, 0, -5, -1}, {0, 1, 10, 2, kGreen, kRed, -5, -1}},
         {"out of range", {5, 5, -1, 3, -1, 70, 0}, {1, 1, 5, 5, kRed, kYellow, 70, 0}},
     };

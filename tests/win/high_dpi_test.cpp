@@ -83,6 +83,7 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     EXPECT_EQ(settingsSize.cx, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cx);
     EXPECT_EQ(settingsSize.cy, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
     testing_support::ExpectLaidOutInside(settingsDialog.hwnd(), "the settings dialog");
+    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
     settingsDialog.DestroyWindow();
 
     CAboutDlg about;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "test_support.h"
 #include "trail/trail_renderer.h"
@@ -113,6 +114,67 @@ TEST_F(RendererTest, CurveTouchesPixelsOnlyWithTheExactLineColour) {
     // The end vertices get GDI+'s flat caps; every vertex between them is on the curve.
     for (int i = 1; i < trail::kHistoryLength - 1; ++i)
         EXPECT_EQ(PixelColor(buffer, 60 + 20 * i, (i % 2) ? 190 : 110), style.lineColor) << "vertex " << i;
+}
+
+TEST_F(RendererTest, TaperedCurveNarrowsFromTheNewestSegmentToTheOldestWithoutAGap) {
+    auto style = Style(1, 0, 0);
+    style.taperedCurve = 1;
+    style.lineWidthPt = 10;
+    const auto path = HorizontalPath(20);  // vertex i at x = 60 + 20 i
+    trail::DrawTaperedCurve(win::BufferDC(buffer).get(), buffer, path, style);
+    const int lw = trail::PenPixels(buffer, win::BufferDC(buffer).get(), style.lineWidthPt);
+    const auto thickness = [this](int x) {
+        int count = 0;
+        for (int y = 0; y < kH; ++y) count += PixelColor(buffer, x, y) == RGB(255, 0, 0);
+        return count;
+    };
+    EXPECT_EQ(thickness(70), lw) << "the newest segment at the full width";
+    EXPECT_NEAR(thickness(330), lw / 5.0, 1.0) << "the oldest at a fifth of it";
+    int previous = thickness(61);
+    for (int x = 61; x < 340; ++x) {
+        const int here = thickness(x);
+        ASSERT_GT(here, 0) << "a gap at x = " << x;
+        EXPECT_LE(here, previous + 1) << "wider with age at x = " << x;
+        previous = here;
+    }
+    EXPECT_EQ(Colors(), (std::set<COLORREF>{kKey, style.lineColor}));
+
+    // The widths: evenly spaced from the full width down to a fifth, never under a pixel.
+    EXPECT_FLOAT_EQ(trail::TaperedWidth(15, 0, 14), 15.0f);
+    EXPECT_FLOAT_EQ(trail::TaperedWidth(15, 13, 14), 3.0f);
+    EXPECT_FLOAT_EQ(trail::TaperedWidth(15, 6, 14), 15.0f - 6 * 12.0f / 13);
+    EXPECT_FLOAT_EQ(trail::TaperedWidth(3, 13, 14), 1.0f);
+    EXPECT_FLOAT_EQ(trail::TaperedWidth(7, 0, 1), 7.0f);
+
+    // Along a zigzag, each tapered piece lies on the plain curve: the same
+    // spline at the same tension (the round ends of the path apart). Windows
+    // draws a piece of the spline through all the points ("Graphics::DrawCurve
+    // (Pen*, const Point*, INT, INT, INT, REAL)", Microsoft Docs); Wine's
+    // GdipDrawCurve3I hands only the piece's own two points on, so there each
+    // piece is straight (measured: 69 pixels off the curve here).
+    if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "Wine draws each piece of GdipDrawCurve3I straight; the Windows runner checks this";
+    PointArray zigzag{};
+    for (int i = 0; i < trail::kHistoryLength; ++i) zigzag[i] = {-140 + i * 20, (i % 2) ? 40 : -40};
+    trail::ClearImage(win::BufferDC(buffer).get(), buffer, kKey);
+    trail::DrawCurve(win::BufferDC(buffer).get(), buffer, zigzag, style);
+    std::vector<COLORREF> plain;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) plain.push_back(PixelColor(buffer, x, y));
+    trail::ClearImage(win::BufferDC(buffer).get(), buffer, kKey);
+    trail::DrawTaperedCurve(win::BufferDC(buffer).get(), buffer, zigzag, style);
+    // A pixel of the edge's rounding either way is no departure.
+    const auto onPlain = [&](int x, int y) {
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (plain[(y + dy) * kW + x + dx] == style.lineColor) return true;
+        return false;
+    };
+    int outside = 0;
+    for (int y = 1; y < kH - 1; ++y)
+        for (int x = 60 + lw; x < 340 - lw; ++x)
+            outside += PixelColor(buffer, x, y) == style.lineColor && !onPlain(x, y);
+    EXPECT_EQ(outside, 0) << "pixels of the tapered curve off the plain one";
 }
 
 TEST_F(RendererTest, TwoDistinctCurvePointsDrawOneStraightSegment) {

@@ -32,19 +32,19 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
         bool tabStop;
     };
     const Expected controls[] = {
-        {-1, L"Button", false, false},      {1006, L"Button", true, false},  {1007, L"Button", false, false},
-        {1008, L"Button", false, false},    {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true},
-        {-1, L"Button", false, false},      {-1, L"Button", false, false},   {1009, L"Button", true, false},
-        {1010, L"Button", false, false},    {1011, L"Button", false, false}, {1012, L"Button", false, false},
-        {1013, L"Button", false, false},    {-1, L"Button", false, false},   {1014, L"Button", true, false},
-        {1015, L"Button", false, false},    {1016, L"Button", false, false}, {-1, L"Button", false, false},
-        {1026, L"Button", true, false},     {1027, L"Button", false, false}, {-1, L"Button", false, false},
-        {-1, L"Button", false, false},      {1017, L"Button", true, false},  {1018, L"Button", false, false},
-        {1019, L"Button", false, false},    {1020, L"Button", false, false}, {1021, L"Button", false, false},
-        {-1, L"Button", false, false},      {1022, L"Button", true, false},  {1023, L"Button", false, false},
-        {1025, L"Button", false, false},    {-1, L"Button", false, false},   {1030, L"Button", false, true},
-        {1028, HOTKEY_CLASSW, false, true}, {1029, L"Button", false, true},  {IDOK, L"Button", false, true},
-        {IDCANCEL, L"Button", false, true},
+        {-1, L"Button", false, false},   {1006, L"Button", true, false},     {1007, L"Button", false, false},
+        {1008, L"Button", false, false}, {-1, L"Button", false, false},      {1024, TRACKBAR_CLASSW, false, true},
+        {-1, L"Button", false, false},   {-1, L"Button", false, false},      {1009, L"Button", true, false},
+        {1010, L"Button", false, false}, {1011, L"Button", false, false},    {1012, L"Button", false, false},
+        {1013, L"Button", false, false}, {-1, L"Button", false, false},      {1014, L"Button", true, false},
+        {1015, L"Button", false, false}, {1016, L"Button", false, false},    {-1, L"Button", false, false},
+        {1026, L"Button", true, false},  {1027, L"Button", false, false},    {1031, L"Button", false, false},
+        {-1, L"Button", false, false},   {-1, L"Button", false, false},      {1017, L"Button", true, false},
+        {1018, L"Button", false, false}, {1019, L"Button", false, false},    {1020, L"Button", false, false},
+        {1021, L"Button", false, false}, {-1, L"Button", false, false},      {1022, L"Button", true, false},
+        {1023, L"Button", false, false}, {1025, L"Button", false, false},    {-1, L"Button", false, false},
+        {1030, L"Button", false, true},  {1028, HOTKEY_CLASSW, false, true}, {1029, L"Button", false, true},
+        {IDOK, L"Button", false, true},  {IDCANCEL, L"Button", false, true},
     };
     CPropatyDlg dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
@@ -63,13 +63,13 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
         EXPECT_EQ(items[i].exStyle, 0u) << i;
     }
     EXPECT_EQ(items[5].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
-    EXPECT_EQ(items[33].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
-    EXPECT_EQ(items[35].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[36].text, u"キャンセル");
+    EXPECT_EQ(items[34].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
+    EXPECT_EQ(items[36].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(items[37].text, u"キャンセル");
     EXPECT_EQ(items[4].text, u"透明度(薄い⇔濃い)");
-    EXPECT_EQ(items[31].text, u"HotKey(On/Off)");
-    EXPECT_EQ((items[30].x), 270);
-    EXPECT_EQ((items[30].cx), 42);
+    EXPECT_EQ(items[32].text, u"HotKey(On/Off)");
+    EXPECT_EQ((items[31].x), 270);
+    EXPECT_EQ((items[31].cx), 42);
 
     std::vector<HWND> children;
     for (HWND c = ::GetWindow(dialog.hwnd(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
@@ -99,6 +99,7 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
     EXPECT_EQ(placed(IDC_POINT_BLACK).left, black.left);
     EXPECT_EQ(placed(IDC_POINT_BLACK).top, black.top);
     testing_support::ExpectLaidOutInside(dialog.hwnd(), "the settings dialog");
+    testing_support::ExpectInsideGroupBox(dialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
     dialog.DestroyWindow();
 }
 
@@ -130,6 +131,26 @@ TEST(SettingsDialog, ShowsTheStoredValuesWithFocusOnTheSliderAndHandsThemBack) {
     EXPECT_EQ(dialog.settings.lineKind, 1);
     EXPECT_EQ(dialog.settings.hotkeyKey, '4');
     EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_ALT);
+}
+
+TEST(SettingsDialog, TheThreeDrawingMethodsComeBackThroughOkAndStayThroughCancel) {
+    constexpr int kChoices[] = {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED};
+    for (int kind = 0; kind < 3; ++kind) {
+        const int next = (kind + 1) % 3;
+        for (const int ending : {IDOK, IDCANCEL}) {
+            CPropatyDlg dialog;
+            Fill(dialog);
+            dialog.settings.lineKind = kind;
+            bool shown = false;
+            RunModal(dialog, [&](HWND d) {
+                shown = Checked(d, kChoices[kind]) && !Checked(d, kChoices[next]);
+                Click(d, kChoices[next]);
+                Click(d, ending);
+            });
+            EXPECT_TRUE(shown) << kind;
+            EXPECT_EQ(dialog.settings.lineKind, ending == IDOK ? next : kind) << kind << " " << ending;
+        }
+    }
 }
 
 TEST(SettingsDialog, OutOfRangeValuesSelectNothingAndComeBackAsMinusOneOrTheSliderEnd) {

@@ -121,6 +121,33 @@ void ExpectLaidOutInside(HWND dialog, const char* name) {
         reinterpret_cast<LPARAM>(&walk));
 }
 
+void ExpectInsideGroupBox(HWND dialog, const wchar_t* box, std::initializer_list<int> ids) {
+    HWND group = nullptr;
+    for (HWND c = ::GetWindow(dialog, GW_CHILD); c && !group; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t text[64] = {};
+        ::GetWindowTextW(c, text, 64);
+        if ((::GetWindowLongPtrW(c, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX && std::wstring(text) == box) group = c;
+    }
+    ASSERT_NE(group, nullptr);
+    RECT frame{};
+    ::GetWindowRect(group, &frame);
+    std::vector<RECT> placed;
+    for (const int id : ids) {
+        RECT r{};
+        ::GetWindowRect(::GetDlgItem(dialog, id), &r);
+        EXPECT_TRUE(r.left > frame.left && r.top > frame.top && r.right < frame.right && r.bottom < frame.bottom)
+            << id << " outside its group box";
+        SIZE ideal{};
+        ::SendMessageW(::GetDlgItem(dialog, id), BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        EXPECT_LE(ideal.cx, r.right - r.left) << id << ": its text is cut";
+        for (const RECT& other : placed) {
+            RECT both{};
+            EXPECT_FALSE(::IntersectRect(&both, &r, &other)) << id << " overlaps another choice";
+        }
+        placed.push_back(r);
+    }
+}
+
 static MessageBoxRecorder* activeRecorder = nullptr;
 
 // The hook only fires once a box activates, by which time the recorder is in place.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -89,6 +90,10 @@ SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi);
 // Every descendant of `dialog` lies inside its client area, and every link
 // control's text fits its box on one line (its ideal size).
 void ExpectLaidOutInside(HWND dialog, const char* name);
+
+// The controls `ids` lie inside the group box captioned `box`, apart from one
+// another, each wide enough for its text (its ideal size).
+void ExpectInsideGroupBox(HWND dialog, const wchar_t* box, std::initializer_list<int> ids);
 
 // Records every message box this thread shows and closes it with OK at once.
 class MessageBoxRecorder {
