@@ -32,25 +32,43 @@ void DrawStraightLines(HDC dc, const win::BackBuffer& buffer, const PointArray& 
     for (int i = 1; i < path.count; ++i) ::LineTo(dc, path.pixels[i].x, path.pixels[i].y);
 }
 
-void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
-    // The GDI+ objects below are deleted here, while the caller still holds the DC.
-    if (!style.drawLines || !dc) return;
+namespace {
 
+// What both curves need: GDI+ on the DC, a pen of the line's colour and width,
+// and the placed points. The GDI+ objects go while the caller still holds the DC.
+struct CurveDrawing {
+    gdip::Graphics graphics;
+    gdip::Pen pen;
+    int lineWidth = 0;
+    gdip::GpPoint points[kHistoryLength]{};
+    int count = 0;
+};
+
+// False when there is nothing to draw: no line wanted, no GDI+, or fewer than two points.
+bool PrepareCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style,
+                  CurveDrawing& curve) noexcept {
+    if (!style.drawLines || !dc) return false;
     gdip::GpGraphics* rawGraphics = nullptr;
     gdip::GdipCreateFromHDC(dc, &rawGraphics);
-    const gdip::Graphics graphics(rawGraphics);
-
-    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
+    curve.graphics.reset(rawGraphics);
+    curve.lineWidth = PenPixels(buffer, dc, style.lineWidthPt);
     gdip::GpPen* rawPen = nullptr;
-    gdip::GdipCreatePen1(ArgbFromColorref(style.lineColor), static_cast<float>(lw), gdip::UnitWorld, &rawPen);
-    const gdip::Pen pen(rawPen);
-    if (!graphics || !pen) return;
+    gdip::GdipCreatePen1(ArgbFromColorref(style.lineColor), static_cast<float>(curve.lineWidth), gdip::UnitWorld,
+                         &rawPen);
+    curve.pen.reset(rawPen);
+    if (!curve.graphics || !curve.pen) return false;
+    const PlacedPath path = PlaceDistinct(fitted, curve.lineWidth / 2, buffer.width(), buffer.height());
+    curve.count = path.count;
+    for (int i = 0; i < path.count; ++i) curve.points[i] = {path.pixels[i].x, path.pixels[i].y};
+    return curve.count >= 2;
+}
 
-    const PlacedPath path = PlaceDistinct(fitted, lw / 2, buffer.width(), buffer.height());
-    if (path.count < 2) return;
-    gdip::GpPoint points[kHistoryLength];
-    for (int i = 0; i < path.count; ++i) points[i] = {path.pixels[i].x, path.pixels[i].y};
-    gdip::GdipDrawCurveI(graphics.get(), pen.get(), points, path.count);
+}  // namespace
+
+void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
+    CurveDrawing curve;
+    if (!PrepareCurve(dc, buffer, fitted, style, curve)) return;
+    gdip::GdipDrawCurveI(curve.graphics.get(), curve.pen.get(), curve.points, curve.count);
 }
 
 float TaperedWidth(int lineWidth, int segment, int segments) noexcept {
@@ -62,33 +80,19 @@ float TaperedWidth(int lineWidth, int segment, int segments) noexcept {
 
 void DrawTaperedCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
                       const TrailStyle& style) noexcept {
-    if (!style.drawLines || !dc) return;
-
-    gdip::GpGraphics* rawGraphics = nullptr;
-    gdip::GdipCreateFromHDC(dc, &rawGraphics);
-    const gdip::Graphics graphics(rawGraphics);
-
-    const int lw = PenPixels(buffer, dc, style.lineWidthPt);
-    gdip::GpPen* rawPen = nullptr;
-    gdip::GdipCreatePen1(ArgbFromColorref(style.lineColor), static_cast<float>(lw), gdip::UnitWorld, &rawPen);
-    const gdip::Pen pen(rawPen);
-    if (!graphics || !pen) return;
-    // Where a wide segment meets a narrower one, round ends close the step.
-    gdip::GdipSetPenStartCap(pen.get(), gdip::LineCapRound);
-    gdip::GdipSetPenEndCap(pen.get(), gdip::LineCapRound);
-
     // The same placed points as the full curve: each segment is a piece of
     // that very spline, so the pieces meet without a gap or a kink.
-    const PlacedPath path = PlaceDistinct(fitted, lw / 2, buffer.width(), buffer.height());
-    if (path.count < 2) return;
-    gdip::GpPoint points[kHistoryLength];
-    for (int i = 0; i < path.count; ++i) points[i] = {path.pixels[i].x, path.pixels[i].y};
-    const int segments = path.count - 1;
+    CurveDrawing curve;
+    if (!PrepareCurve(dc, buffer, fitted, style, curve)) return;
+    // Where a wide segment meets a narrower one, round ends close the step.
+    gdip::GdipSetPenStartCap(curve.pen.get(), gdip::LineCapRound);
+    gdip::GdipSetPenEndCap(curve.pen.get(), gdip::LineCapRound);
+    const int segments = curve.count - 1;
     // DrawCurve's tension ("Graphics::DrawCurve", Microsoft Docs).
     constexpr float kTension = 0.5f;
     for (int segment = segments - 1; segment >= 0; --segment) {
-        gdip::GdipSetPenWidth(pen.get(), TaperedWidth(lw, segment, segments));
-        gdip::GdipDrawCurve3I(graphics.get(), pen.get(), points, path.count, segment, 1, kTension);
+        gdip::GdipSetPenWidth(curve.pen.get(), TaperedWidth(curve.lineWidth, segment, segments));
+        gdip::GdipDrawCurve3I(curve.graphics.get(), curve.pen.get(), curve.points, curve.count, segment, 1, kTension);
     }
 }
 
