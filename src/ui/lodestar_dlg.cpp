@@ -96,8 +96,10 @@ std::optional<HBRUSH> CLodestarDlg::OnCtlColor(HDC dc, HWND control, UINT kind) 
     return static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
 }
 
-// The panel goes first, before the system destroys the main window's children
-// in its own order, so that its timer stops before anything it drives goes.
+// The panel goes first, before the system destroys the main window's other
+// children, so that its timer stops while the window it sits in still exists.
+// The overlay is already gone: the system destroys windows the main window
+// owns before this runs ("DestroyWindow function").
 void CLodestarDlg::OnDestroy() {
     liveWindow.store(nullptr);
     controlPanel.DestroyWindow();

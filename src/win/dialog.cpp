@@ -14,6 +14,12 @@ HINSTANCE ResourceModule() noexcept { return ::GetModuleHandleW(nullptr); }
 
 namespace {
 
+// The WM_CTLCOLOR* messages carry their kind in the message number:
+// 0 message box, 1 edit, 2 list box, 3 button, 4 dialog, 5 scroll bar, 6 static.
+constexpr bool IsCtlColorMessage(UINT message) noexcept {
+    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+}
+
 void ReportStoppedException(UINT message, const char* what) noexcept {
     std::printf("WindowProc(0x%04X) stopped an exception: %s\n", message, what);
     std::fflush(stdout);

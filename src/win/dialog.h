@@ -80,10 +80,4 @@ private:
     INT_PTR result_ = -1;
 };
 
-// The WM_CTLCOLOR* messages carry their kind in the message number:
-// 0 message box, 1 edit, 2 list box, 3 button, 4 dialog, 5 scroll bar, 6 static.
-constexpr bool IsCtlColorMessage(UINT message) noexcept {
-    return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
-}
-
 }  // namespace win

@@ -31,11 +31,18 @@ const Entries* Bind() noexcept {
     return bound ? &entries : nullptr;
 }
 
+// One bound entry point, called; without GDI+ the call fails as it would
+// before GDI+ has started.
+template <class Fn, class... Args>
+GpStatus Call(win::Entry<Fn> Entries::*entry, Args... args) noexcept {
+    const Entries* api = Bind();
+    return api ? (api->*entry).call(args...) : kGenericError;
+}
+
 }  // namespace
 
 GpStatus GdiplusStartup(ULONG_PTR* token, const StartupInput* input, void* output) noexcept {
-    const Entries* api = Bind();
-    return api ? api->startup.call(token, input, output) : kGenericError;
+    return Call(&Entries::startup, token, input, output);
 }
 
 void GdiplusShutdown(ULONG_PTR token) noexcept {
@@ -44,49 +51,30 @@ void GdiplusShutdown(ULONG_PTR token) noexcept {
 }
 
 GpStatus GdipCreateFromHDC(HDC hdc, GpGraphics** graphics) noexcept {
-    const Entries* api = Bind();
-    return api ? api->createFromHdc.call(hdc, graphics) : kGenericError;
+    return Call(&Entries::createFromHdc, hdc, graphics);
 }
 
-GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept {
-    const Entries* api = Bind();
-    return api ? api->deleteGraphics.call(graphics) : kGenericError;
-}
+GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept { return Call(&Entries::deleteGraphics, graphics); }
 
 GpStatus GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen) noexcept {
-    const Entries* api = Bind();
-    return api ? api->createPen1.call(color, width, unit, pen) : kGenericError;
+    return Call(&Entries::createPen1, color, width, unit, pen);
 }
 
-GpStatus GdipDeletePen(GpPen* pen) noexcept {
-    const Entries* api = Bind();
-    return api ? api->deletePen.call(pen) : kGenericError;
-}
+GpStatus GdipDeletePen(GpPen* pen) noexcept { return Call(&Entries::deletePen, pen); }
 
 GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept {
-    const Entries* api = Bind();
-    return api ? api->drawCurveI.call(graphics, pen, points, count) : kGenericError;
+    return Call(&Entries::drawCurveI, graphics, pen, points, count);
 }
 
 GpStatus GdipDrawCurve3I(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count, INT offset, INT segments,
                          float tension) noexcept {
-    const Entries* api = Bind();
-    return api ? api->drawCurve3I.call(graphics, pen, points, count, offset, segments, tension) : kGenericError;
+    return Call(&Entries::drawCurve3I, graphics, pen, points, count, offset, segments, tension);
 }
 
-GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept {
-    const Entries* api = Bind();
-    return api ? api->setPenWidth.call(pen, width) : kGenericError;
-}
+GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept { return Call(&Entries::setPenWidth, pen, width); }
 
-GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept {
-    const Entries* api = Bind();
-    return api ? api->setPenStartCap.call(pen, cap) : kGenericError;
-}
+GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept { return Call(&Entries::setPenStartCap, pen, cap); }
 
-GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept {
-    const Entries* api = Bind();
-    return api ? api->setPenEndCap.call(pen, cap) : kGenericError;
-}
+GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept { return Call(&Entries::setPenEndCap, pen, cap); }
 
 }  // namespace gdip
