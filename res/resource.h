@@ -40,6 +40,7 @@
 #define IDC_DUPLICATE_CHECK 1029
 #define IDC_HOTKEY_ENABLED 1030
 #define IDC_TAPERED 1031
+#define IDC_FADE 1032
 
 // About box (template 100)
 #define IDC_VERSION_LINE 1020

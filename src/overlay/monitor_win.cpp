@@ -1,5 +1,7 @@
 #include "overlay/monitor_win.h"
 
+#include <algorithm>
+
 #include "resource.h"
 #include "trail/trail_renderer.h"
 #include "win/dpi.h"
@@ -16,7 +18,8 @@ void CMonitorWin::ResetOverlay() {
 
     RECT outer{};
     ::GetWindowRect(self, &outer);
-    backBuffer.Create(outer.right - outer.left, outer.bottom - outer.top);
+    keyedSize_ = {outer.right - outer.left, outer.bottom - outer.top};
+    backBuffer.Create(keyedSize_.cx, keyedSize_.cy);
     // The overlay keeps its size on a move to a monitor of another DPI (OnGetDpiScaledSize).
     win::KeepDialogLayoutOnDpiChange(self);
     backBuffer.SetDpi(win::WindowDpi(self));
@@ -36,8 +39,39 @@ void CMonitorWin::ApplyLayeredAttributes() const noexcept {
 }
 
 void CMonitorWin::SetStyle(const trail::TrailStyle& newStyle) noexcept {
+    const bool switching = (newStyle.fade != 0) != (style.fade != 0);
     style = newStyle;
-    ApplyLayeredAttributes();
+    if (switching)
+        SwitchPresentation();
+    else if (style.fade)
+        restDrawn = 0;  // the opacity and colours go with the next update, even at rest
+    else
+        ApplyLayeredAttributes();
+}
+
+void CMonitorWin::SwitchPresentation() noexcept {
+    const HWND self = hwnd();
+    ::ShowWindow(self, SW_HIDE);
+    // A window that was given SetLayeredWindowAttributes takes
+    // UpdateLayeredWindow only after its layered style has been cleared and
+    // set again, and the other way round ("Using Layered Windows", Microsoft Docs).
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(self, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+    ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    if (!style.fade) {
+        // Back to the fixed size the colour key's fitting works in.
+        if (backBuffer.width() != keyedSize_.cx || backBuffer.height() != keyedSize_.cy) {
+            const int dpi = backBuffer.dpi();
+            backBuffer.Create(keyedSize_.cx, keyedSize_.cy);
+            backBuffer.SetDpi(dpi);
+        }
+        ::SetWindowPos(self, nullptr, 0, 0, keyedSize_.cx, keyedSize_.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+        ApplyLayeredAttributes();
+    }
+    claimed_ = {};
+    // The next tick draws in the new way, also for a resting pointer.
+    restDrawn = 0;
 }
 
 void CMonitorWin::UpdateTrail(int x, int y) {
@@ -47,6 +81,13 @@ void CMonitorWin::UpdateTrail(int x, int y) {
         return;
     }
     if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
+    if (style.fade) {
+        const int drawnAt = backBuffer.dpi();
+        ShowFadingTrail();
+        // As below: moved onto a monitor of another DPI, drawn again at once.
+        if (backBuffer.dpi() != drawnAt) ShowFadingTrail();
+        return;
+    }
 
     trail::FitTrail(history, backBuffer.width(), backBuffer.height(), fittedPoints);
     DrawTrail();
@@ -75,19 +116,68 @@ void CMonitorWin::DrawTrail() {
     newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
 }
 
+void CMonitorWin::ShowFadingTrail() noexcept {
+    int margin = 0;
+    {
+        const win::BufferDC dc(backBuffer);
+        margin = trail::FadingMargin(backBuffer, dc.get(), style);
+    }
+    const trail::Rect screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                             ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                             ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const trail::TrueScaleFrame frame = trail::FrameTrail(history, margin, screen);
+    const SIZE size{frame.window.right - frame.window.left, frame.window.bottom - frame.window.top};
+
+    // The image grows to the largest trail yet, never past the screen, and
+    // never shrinks: a drawing tick allocates nothing once it is big enough.
+    if (size.cx > backBuffer.width() || size.cy > backBuffer.height()) {
+        const int dpi = backBuffer.dpi();
+        backBuffer.Create(std::max<int>(size.cx, backBuffer.width()), std::max<int>(size.cy, backBuffer.height()));
+        backBuffer.SetDpi(dpi);
+    }
+    const size_t pixels = static_cast<size_t>(backBuffer.width()) * static_cast<size_t>(backBuffer.height());
+    if (claimed_.size() < pixels) claimed_.resize(pixels);
+    const win::BufferDC image(backBuffer);
+    trail::DrawFadingTrail(backBuffer, image.get(), size.cx, size.cy, frame.path, style, claimed_.data());
+    newestDrawnPos = frame.path.pixels[0];
+
+    if (OverPanel()) {
+        ::ShowWindow(hwnd(), SW_HIDE);
+        return;
+    }
+    // One call moves, sizes and paints, so no frame shows the old trail at
+    // the new place; the opacity is the constant alpha over the image's own.
+    POINT position{frame.window.left, frame.window.top};
+    POINT origin{0, 0};
+    SIZE shown = size;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style.opacityPercent), AC_SRC_ALPHA};
+    ::UpdateLayeredWindow(hwnd(), nullptr, &position, &shown, image.get(), &origin, 0, &blend, ULW_ALPHA);
+    ::SetWindowPos(hwnd(), InsertAfter(), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+bool CMonitorWin::OverPanel() const noexcept {
+    const POINT pointer{history[0].x, history[0].y};
+    RECT panel{};
+    return ::GetWindowRect(panelHwnd, &panel) && ::PtInRect(&panel, pointer);
+}
+
+HWND CMonitorWin::InsertAfter() noexcept {
+    const HWND companion = ::FindWindowW(nullptr, kCompanionWindowTitle);
+    return (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
+}
+
 void CMonitorWin::PlaceWindow() {
     const POINT pointer{history[0].x, history[0].y};
     RECT own{};
     ::GetWindowRect(hwnd(), &own);
 
-    RECT panel{};
-    if (::GetWindowRect(panelHwnd, &panel) && ::PtInRect(&panel, pointer)) {
+    if (OverPanel()) {
         ::ShowWindow(hwnd(), SW_HIDE);
         return;
     }
 
-    const HWND companion = ::FindWindowW(nullptr, kCompanionWindowTitle);
-    const HWND after = (companion && ::IsWindowVisible(companion)) ? companion : HWND_TOPMOST;
+    const HWND after = InsertAfter();
     // Never activating: an activated overlay would rise above the companion and
     // take the keyboard from whatever the user works in. The old pixels are not
     // copied or redrawn: the whole window is repainted right after the move.

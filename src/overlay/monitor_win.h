@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "trail/trail_geometry.h"
 #include "trail/trail_style.h"
@@ -26,7 +27,8 @@ public:
     // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
     void PlaceWindow();
 
-    // The drawing style, its opacity included, from the next tick on.
+    // The drawing style, its opacity included, from the next tick on; a change
+    // of fading switches the way the window is shown at once.
     void SetStyle(const trail::TrailStyle& newStyle) noexcept;
 
     win::BackBuffer backBuffer;
@@ -46,6 +48,14 @@ protected:
 private:
     // Sets the layered attributes for the current colour key and opacity.
     void ApplyLayeredAttributes() const noexcept;
+    // From the colour key to per-pixel alpha or back.
+    void SwitchPresentation() noexcept;
+    // A fading tick: the trail at true scale, drawn and shown in one update.
+    void ShowFadingTrail() noexcept;
+    // Whether the pointer is over the panel, where the overlay hides.
+    bool OverPanel() const noexcept;
+    // The window above which the overlay keeps itself.
+    static HWND InsertAfter() noexcept;
     void OnPaint();
     // Draws the fitted trail into the back buffer at its DPI.
     void DrawTrail();
@@ -53,4 +63,9 @@ private:
     BOOL OnGetDpiScaledSize(SIZE* size) const noexcept;
     void OnDpiChanged(int dpi);
     std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
+
+    // The window's size for the colour key, from its template.
+    SIZE keyedSize_{};
+    // Scratch room of the fading drawing, one byte a pixel of the image.
+    std::vector<std::uint8_t> claimed_;
 };

@@ -53,6 +53,7 @@ void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexc
     constexpr std::int32_t kTaperedCurve = 2;
     style.taperedCurve = settings.lineKind == kTaperedCurve ? 1 : 0;
     style.straightLines = settings.lineKind == kTaperedCurve ? 0 : settings.lineKind;
+    style.fade = settings.fade != 0 ? 1 : 0;
 }
 
 }  // namespace settings

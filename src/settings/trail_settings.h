@@ -1,4 +1,4 @@
-// The ten persisted settings, their file keys and their mapping to the drawing style.
+// The persisted settings, their file keys and their mapping to the drawing style.
 #pragma once
 
 #include <array>
@@ -19,6 +19,7 @@ struct TrailSettings {
     std::int32_t hotkeyEnabled = 0;
     std::int32_t hotkeyKey = 52;       // '4'
     std::int32_t hotkeyModifiers = 1;  // MOD_ALT
+    std::int32_t fade = 0;             // any value but 0 is on
     friend constexpr bool operator==(const TrailSettings&, const TrailSettings&) = default;
 };
 
@@ -30,8 +31,9 @@ struct SettingKey {
     std::int32_t TrailSettings::*field;
 };
 
-// File order, which is also the order of reads and writes.
-inline constexpr std::array<SettingKey, 10> kSettingKeys{{
+// File order, which is also the order of reads and writes. FADE came after
+// the first ten: a reader that knows only those leaves it alone.
+inline constexpr std::array<SettingKey, 11> kSettingKeys{{
     {L"DRAWMODE", &TrailSettings::drawMode},
     {L"LINECOLOR", &TrailSettings::lineColorIndex},
     {L"POINTCOLOR", &TrailSettings::pointColorIndex},
@@ -42,6 +44,7 @@ inline constexpr std::array<SettingKey, 10> kSettingKeys{{
     {L"QVHTOKEYFLAG", &TrailSettings::hotkeyEnabled},
     {L"QVHOTKEY", &TrailSettings::hotkeyKey},
     {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
+    {L"FADE", &TrailSettings::fade},
 }};
 
 // Derives every style field; an out-of-range index leaves its field as it was.

@@ -105,6 +105,34 @@ PlacedPath PlaceDistinct(const PointArray& fitted, int halfWidth, int width, int
     return path;
 }
 
+TrueScaleFrame FrameTrail(const TrailHistory& history, int margin, Rect screen) noexcept {
+    std::int64_t left = history[0].x, right = history[0].x, top = history[0].y, bottom = history[0].y;
+    for (const Point p : history) {
+        left = std::min<std::int64_t>(left, p.x);
+        right = std::max<std::int64_t>(right, p.x);
+        top = std::min<std::int64_t>(top, p.y);
+        bottom = std::max<std::int64_t>(bottom, p.y);
+    }
+    // Cut to the screen: no pixel beyond it can be seen, and the image never
+    // grows past it. The pointer is on the screen, but the cut never takes the
+    // newest sample, which must lie under it, should the two disagree.
+    screen.left = std::min(screen.left, history[0].x);
+    screen.top = std::min(screen.top, history[0].y);
+    screen.right = std::max(screen.right, history[0].x + 1);
+    screen.bottom = std::max(screen.bottom, history[0].y + 1);
+    TrueScaleFrame frame;
+    frame.window = {static_cast<std::int32_t>(std::max<std::int64_t>(left - margin, screen.left)),
+                    static_cast<std::int32_t>(std::max<std::int64_t>(top - margin, screen.top)),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(right + margin + 1, screen.right)),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(bottom + margin + 1, screen.bottom))};
+    PlacedPath& path = frame.path;
+    for (const Point p : history) {
+        const Point pixel{p.x - frame.window.left, p.y - frame.window.top};
+        if (path.count == 0 || pixel != path.pixels[path.count - 1]) path.pixels[path.count++] = pixel;
+    }
+    return frame;
+}
+
 std::uint32_t ArgbFromColorref(std::uint32_t colorref) noexcept {
     const std::uint32_t r = colorref & 0xFFu;
     const std::uint32_t g = (colorref >> 8) & 0xFFu;

@@ -53,6 +53,20 @@ PlacedPath PlaceSegments(const PointArray& fitted, int halfWidth, int width, int
 // pixel equals the previous one is dropped.
 PlacedPath PlaceDistinct(const PointArray& fitted, int halfWidth, int width, int height) noexcept;
 
+// A rectangle of screen pixels, right and bottom edges outside.
+struct Rect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A trail at true scale: its window covers the samples' bounds and `margin`
+// pixels beyond on every side, cut to `screen`; the samples, a repeated one
+// dropped, lie at their own pixels of that window, the newest first.
+struct TrueScaleFrame {
+    Rect window;
+    PlacedPath path;
+};
+TrueScaleFrame FrameTrail(const TrailHistory& history, int margin, Rect screen) noexcept;
+
 // Opaque GDI+ ARGB from a COLORREF (0x00BBGGRR): 0xFF000000 | R << 16 | G << 8 | B.
 std::uint32_t ArgbFromColorref(std::uint32_t colorref) noexcept;
 

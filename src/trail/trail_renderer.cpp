@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "trail/stroke.h"
 #include "win/gdi.h"
 #include "win/gdiplus_flat.h"
 
@@ -71,29 +72,47 @@ void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, 
     gdip::GdipDrawCurveI(curve.graphics.get(), curve.pen.get(), curve.points, curve.count);
 }
 
-float TaperedWidth(int lineWidth, int segment, int segments) noexcept {
-    const float thinnest = std::max(1.0f, static_cast<float>(lineWidth) / 5.0f);
-    if (segments <= 1) return static_cast<float>(lineWidth);
-    const float step = (static_cast<float>(lineWidth) - thinnest) / static_cast<float>(segments - 1);
-    return static_cast<float>(lineWidth) - step * static_cast<float>(segment);
+namespace {
+
+// The line's outline as one path: overlapping parts are filled once, so
+// nothing is blended twice and no seam shows where the pieces meet.
+void FillStroke(gdip::GpGraphics* graphics, gdip::ARGB color, const StrokeSamples& line) noexcept {
+    StrokeOutline outline;
+    OutlineStroke(line, outline);
+    gdip::GpPath* rawPath = nullptr;
+    gdip::GdipCreatePath(gdip::FillModeWinding, &rawPath);
+    const gdip::Path path(rawPath);
+    gdip::GpBrush* rawBrush = nullptr;
+    gdip::GdipCreateSolidFill(color, &rawBrush);
+    const gdip::Brush brush(rawBrush);
+    if (!path || !brush) return;
+    for (int i = 0; i < outline.quadCount; ++i) {
+        gdip::GpPointF corners[4];
+        for (int c = 0; c < 4; ++c) corners[c] = {outline.quads[i].corners[c].x, outline.quads[i].corners[c].y};
+        gdip::GdipAddPathPolygon(path.get(), corners, 4);
+    }
+    for (int i = 0; i < outline.discCount; ++i) {
+        const auto disc = DiscCorners(outline.discs[i]);
+        gdip::GpPointF corners[kDiscCorners];
+        for (int c = 0; c < kDiscCorners; ++c) corners[c] = {disc[c].x, disc[c].y};
+        gdip::GdipAddPathPolygon(path.get(), corners, kDiscCorners);
+    }
+    gdip::GdipFillPath(graphics, brush.get(), path.get());
 }
+
+}  // namespace
 
 void DrawTaperedCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
                       const TrailStyle& style) noexcept {
-    // The same placed points as the full curve: each segment is a piece of
-    // that very spline, so the pieces meet without a gap or a kink.
     CurveDrawing curve;
     if (!PrepareCurve(dc, buffer, fitted, style, curve)) return;
-    // Where a wide segment meets a narrower one, round ends close the step.
-    gdip::GdipSetPenStartCap(curve.pen.get(), gdip::LineCapRound);
-    gdip::GdipSetPenEndCap(curve.pen.get(), gdip::LineCapRound);
-    const int segments = curve.count - 1;
-    // DrawCurve's tension ("Graphics::DrawCurve", Microsoft Docs).
-    constexpr float kTension = 0.5f;
-    for (int segment = segments - 1; segment >= 0; --segment) {
-        gdip::GdipSetPenWidth(curve.pen.get(), TaperedWidth(curve.lineWidth, segment, segments));
-        gdip::GdipDrawCurve3I(curve.graphics.get(), curve.pen.get(), curve.points, curve.count, segment, 1, kTension);
-    }
+    PlacedPath path;
+    path.count = curve.count;
+    for (int i = 0; i < curve.count; ++i) path.pixels[i] = {curve.points[i].X, curve.points[i].Y};
+    const StrokeSamples line =
+        SampleLine(path, true, static_cast<float>(curve.lineWidth), TaperedWidth(curve.lineWidth, 1.0f));
+    // Without smoothing, as the plain curve: every pixel is exactly the line colour.
+    FillStroke(curve.graphics.get(), ArgbFromColorref(style.lineColor), line);
 }
 
 void DrawLine(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept {
@@ -124,6 +143,78 @@ Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted
         ::LineTo(dc, dots.pixels[i].x, dots.pixels[i].y);
     }
     return newest;
+}
+
+int FadingMargin(const win::BackBuffer& image, HDC dc, const TrailStyle& style) noexcept {
+    const int widest = std::max(style.drawLines ? PenPixels(image, dc, style.lineWidthPt) : 0,
+                                style.drawPoints ? PenPixels(image, dc, style.pointWidthPt) : 0);
+    return widest / 2 + 2;
+}
+
+namespace {
+
+// A colour with an alpha of its own, as GDI+ brushes take it (not premultiplied).
+gdip::ARGB WithAlpha(std::uint32_t colorref, std::uint8_t alpha) noexcept {
+    return (ArgbFromColorref(colorref) & 0x00FFFFFFu) | (static_cast<gdip::ARGB>(alpha) << 24);
+}
+
+}  // namespace
+
+namespace {
+
+// Antialiased GDI+ drawing on a bitmap; its pixels are complete once it is gone.
+gdip::Graphics SmoothGraphics(gdip::GpImage* bitmap) noexcept {
+    gdip::GpGraphics* raw = nullptr;
+    if (bitmap) gdip::GdipGetImageGraphicsContext(bitmap, &raw);
+    gdip::Graphics graphics(raw);
+    if (graphics) gdip::GdipSetSmoothingMode(graphics.get(), gdip::SmoothingModeAntiAlias);
+    return graphics;
+}
+
+}  // namespace
+
+void DrawFadingTrail(win::BackBuffer& image, HDC dc, int width, int height, const PlacedPath& path,
+                     const TrailStyle& style, std::uint8_t* claimed) noexcept {
+    std::uint32_t* top = image.TopRow();
+    width = std::min(width, image.width());
+    height = std::min(height, image.height());
+    if (!top || width <= 0 || height <= 0) return;
+    // Only what the window will show is cleared and drawn.
+    for (int y = 0; y < height; ++y) std::fill_n(top + y * image.Stride(), width, 0u);
+
+    gdip::GpImage* rawBitmap = nullptr;
+    gdip::GdipCreateBitmapFromScan0(width, height, static_cast<INT>(image.Stride() * 4), gdip::PixelFormat32bppPARGB,
+                                    reinterpret_cast<BYTE*>(top), &rawBitmap);
+    const gdip::Image bitmap(rawBitmap);
+    if (!bitmap) return;
+
+    if (style.drawLines && path.count >= 2) {
+        const int lw = PenPixels(image, dc, style.lineWidthPt);
+        const bool tapered = !style.straightLines && style.taperedCurve;
+        const StrokeSamples line = SampleLine(path, !style.straightLines, static_cast<float>(lw),
+                                              tapered ? TaperedWidth(lw, 1.0f) : static_cast<float>(lw));
+        // The whole line at full alpha first, then each pixel faded by the age
+        // of the line there: pieces drawn one by one at their own alpha would
+        // blend twice where they overlap and show a bead at every join.
+        if (const gdip::Graphics graphics = SmoothGraphics(bitmap.get()))
+            FillStroke(graphics.get(), ArgbFromColorref(style.lineColor), line);
+        FadeByAge(top, image.Stride(), width, height, line, claimed);
+    }
+    if (style.drawPoints) {
+        const gdip::Graphics graphics = SmoothGraphics(bitmap.get());
+        const float radius = static_cast<float>(PenPixels(image, dc, style.pointWidthPt)) / 2.0f;
+        const float oldest = static_cast<float>(std::max(path.count - 1, 0));
+        // Oldest first, so that where dots overlap the newer lies on top.
+        for (int i = path.count - 1; graphics && i >= 0; --i) {
+            gdip::GpBrush* rawBrush = nullptr;
+            gdip::GdipCreateSolidFill(WithAlpha(style.pointColor, FadeAlpha(static_cast<float>(i), oldest)), &rawBrush);
+            const gdip::Brush brush(rawBrush);
+            const Point at = path.pixels[i];
+            if (brush)
+                gdip::GdipFillEllipse(graphics.get(), brush.get(), static_cast<float>(at.x) - radius,
+                                      static_cast<float>(at.y) - radius, 2 * radius, 2 * radius);
+        }
+    }
 }
 
 }  // namespace trail

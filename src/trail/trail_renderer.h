@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #include "trail/trail_geometry.h"
 #include "trail/trail_style.h"
 #include "win/back_buffer.h"
@@ -28,21 +30,30 @@ void DrawStraightLines(HDC dc, const win::BackBuffer& buffer, const PointArray& 
 // drawLines is 0.
 void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
 
-// The same curve drawn a segment at a time, narrowing with age: the newest
-// segment at the line width, the oldest at a fifth of it (never under a
-// pixel), the ones between evenly spaced, round caps where two widths meet.
-// Nothing when drawLines is 0.
+// The same spline, narrowing smoothly with age from the line width at the
+// newest point to a fifth of it (never under a pixel) at the oldest, with
+// round ends: its outline filled in the exact line colour. Nothing when
+// drawLines is 0.
 void DrawTaperedCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted,
                       const TrailStyle& style) noexcept;
 
 // The line in the style's kind: straight, tapered or the plain curve.
 void DrawLine(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
 
-// The width of segment `segment` (0 the newest) of `segments`, for a line `lineWidth` pixels wide.
-float TaperedWidth(int lineWidth, int segment, int segments) noexcept;
-
 // Dots when drawPoints is set; always returns the pixel of the newest point,
 // placed with the point-width margin when no dots are drawn.
 Point DrawPoints(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, const TrailStyle& style) noexcept;
+
+// Pixels every way beyond the samples that a fading trail may touch: half
+// the wider pen and the antialiased fringe.
+int FadingMargin(const win::BackBuffer& image, HDC dc, const TrailStyle& style) noexcept;
+
+// Per-pixel alpha: the trail through `path` (image pixels, newest first),
+// drawn into the top-left width x height pixels of `image`, which it first
+// clears, as premultiplied ARGB, antialiased, its alpha falling with age from
+// the newest sample to the oldest in the style's line kind, colours and widths.
+// `claimed` is scratch room for width x height bytes.
+void DrawFadingTrail(win::BackBuffer& image, HDC dc, int width, int height, const PlacedPath& path,
+                     const TrailStyle& style, std::uint8_t* claimed) noexcept;
 
 }  // namespace trail

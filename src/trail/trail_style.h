@@ -17,6 +17,9 @@ struct TrailStyle {
     std::int32_t straightLines = 0;
     // The curve narrowing with age, newest segment at the full width.
     std::int32_t taperedCurve = 0;
+    // Per-pixel alpha instead of the colour key: antialiased, fading with
+    // age, in a window the size of the trail.
+    std::int32_t fade = 0;
 };
 
 // Layered-window alpha for an opacity percentage, clamped to 0..100 first.

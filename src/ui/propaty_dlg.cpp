@@ -14,6 +14,10 @@ void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
     dx.Radio(IDC_LINE_2PT, settings.lineWidthIndex);
     dx.Radio(IDC_POINT_2PT, settings.pointWidthIndex);
     dx.Slider(IDC_OPACITY, settings.opacityPercent);
+    // A hand-edited FADE=5 is on as well, and is shown so.
+    BOOL fade = settings.fade != 0;
+    dx.Check(IDC_FADE, fade);
+    settings.fade = fade;
     dx.Radio(IDC_CURVE, settings.lineKind);
     BOOL enabled = settings.hotkeyEnabled;
     dx.Check(IDC_HOTKEY_ENABLED, enabled);

@@ -59,4 +59,10 @@ std::uint32_t BackBuffer::PixelAt(int x, int y) const noexcept {
     return bits_[static_cast<size_t>(height_ - 1 - y) * width_ + x];
 }
 
+std::uint32_t* BackBuffer::TopRow() noexcept {
+    if (!bits_) return nullptr;
+    ::GdiFlush();
+    return bits_ + static_cast<size_t>(height_ - 1) * width_;
+}
+
 }  // namespace win

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "win/gdi.h"
@@ -37,6 +38,11 @@ public:
     // Pixel (x, y) counted from the top-left corner as 0x00RRGGBB plus the
     // alpha byte; the rows are stored bottom-up.
     std::uint32_t PixelAt(int x, int y) const noexcept;
+
+    // The pixels, top row first: rows lie Stride() pixels apart, a negative
+    // number since they are stored bottom-up. Null without an image.
+    std::uint32_t* TopRow() noexcept;
+    std::ptrdiff_t Stride() const noexcept { return -static_cast<std::ptrdiff_t>(width_); }
 
 private:
     Bitmap bitmap_;

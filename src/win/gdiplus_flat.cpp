@@ -15,11 +15,18 @@ struct Entries {
     win::Entry<GpStatus(WINAPI*)(ARGB, float, GpUnit, GpPen**)> createPen1{"GdipCreatePen1"};
     win::Entry<GpStatus(WINAPI*)(GpPen*)> deletePen{"GdipDeletePen"};
     win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpPen*, const GpPoint*, INT)> drawCurveI{"GdipDrawCurveI"};
-    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpPen*, const GpPoint*, INT, INT, INT, float)> drawCurve3I{
-        "GdipDrawCurve3I"};
-    win::Entry<GpStatus(WINAPI*)(GpPen*, float)> setPenWidth{"GdipSetPenWidth"};
-    win::Entry<GpStatus(WINAPI*)(GpPen*, GpLineCap)> setPenStartCap{"GdipSetPenStartCap"};
-    win::Entry<GpStatus(WINAPI*)(GpPen*, GpLineCap)> setPenEndCap{"GdipSetPenEndCap"};
+    win::Entry<GpStatus(WINAPI*)(INT, INT, INT, INT, BYTE*, GpImage**)> createBitmapFromScan0{
+        "GdipCreateBitmapFromScan0"};
+    win::Entry<GpStatus(WINAPI*)(GpImage*, GpGraphics**)> getImageGraphicsContext{"GdipGetImageGraphicsContext"};
+    win::Entry<GpStatus(WINAPI*)(GpImage*)> disposeImage{"GdipDisposeImage"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpSmoothingMode)> setSmoothingMode{"GdipSetSmoothingMode"};
+    win::Entry<GpStatus(WINAPI*)(ARGB, GpBrush**)> createSolidFill{"GdipCreateSolidFill"};
+    win::Entry<GpStatus(WINAPI*)(GpBrush*)> deleteBrush{"GdipDeleteBrush"};
+    win::Entry<GpStatus(WINAPI*)(GpFillMode, GpPath**)> createPath{"GdipCreatePath"};
+    win::Entry<GpStatus(WINAPI*)(GpPath*)> deletePath{"GdipDeletePath"};
+    win::Entry<GpStatus(WINAPI*)(GpPath*, const GpPointF*, INT)> addPathPolygon{"GdipAddPathPolygon"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpBrush*, GpPath*)> fillPath{"GdipFillPath"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpBrush*, float, float, float, float)> fillEllipse{"GdipFillEllipse"};
 };
 
 const Entries* Bind() noexcept {
@@ -27,7 +34,10 @@ const Entries* Bind() noexcept {
     static const bool bound =
         win::BindAll(win::LoadSystemLibrary(L"gdiplus.dll"), entries.startup, entries.shutdown, entries.createFromHdc,
                      entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI,
-                     entries.drawCurve3I, entries.setPenWidth, entries.setPenStartCap, entries.setPenEndCap);
+                     entries.createBitmapFromScan0, entries.getImageGraphicsContext, entries.disposeImage,
+                     entries.setSmoothingMode, entries.createSolidFill, entries.deleteBrush, entries.createPath,
+                     entries.deletePath, entries.addPathPolygon, entries.fillPath,
+                     entries.fillEllipse);
     return bound ? &entries : nullptr;
 }
 
@@ -66,15 +76,41 @@ GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points,
     return Call(&Entries::drawCurveI, graphics, pen, points, count);
 }
 
-GpStatus GdipDrawCurve3I(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count, INT offset, INT segments,
-                         float tension) noexcept {
-    return Call(&Entries::drawCurve3I, graphics, pen, points, count, offset, segments, tension);
+GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
+                                   GpImage** bitmap) noexcept {
+    return Call(&Entries::createBitmapFromScan0, width, height, stride, format, scan0, bitmap);
 }
 
-GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept { return Call(&Entries::setPenWidth, pen, width); }
+GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) noexcept {
+    return Call(&Entries::getImageGraphicsContext, image, graphics);
+}
 
-GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept { return Call(&Entries::setPenStartCap, pen, cap); }
+GpStatus GdipDisposeImage(GpImage* image) noexcept { return Call(&Entries::disposeImage, image); }
 
-GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept { return Call(&Entries::setPenEndCap, pen, cap); }
+GpStatus GdipSetSmoothingMode(GpGraphics* graphics, GpSmoothingMode mode) noexcept {
+    return Call(&Entries::setSmoothingMode, graphics, mode);
+}
+
+GpStatus GdipCreateSolidFill(ARGB color, GpBrush** brush) noexcept {
+    return Call(&Entries::createSolidFill, color, brush);
+}
+
+GpStatus GdipDeleteBrush(GpBrush* brush) noexcept { return Call(&Entries::deleteBrush, brush); }
+
+GpStatus GdipCreatePath(GpFillMode mode, GpPath** path) noexcept { return Call(&Entries::createPath, mode, path); }
+
+GpStatus GdipDeletePath(GpPath* path) noexcept { return Call(&Entries::deletePath, path); }
+
+GpStatus GdipAddPathPolygon(GpPath* path, const GpPointF* points, INT count) noexcept {
+    return Call(&Entries::addPathPolygon, path, points, count);
+}
+
+GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path) noexcept {
+    return Call(&Entries::fillPath, graphics, brush, path);
+}
+
+GpStatus GdipFillEllipse(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height) noexcept {
+    return Call(&Entries::fillEllipse, graphics, brush, x, y, width, height);
+}
 
 }  // namespace gdip

@@ -11,14 +11,24 @@ namespace gdip {
 
 struct GpGraphics;
 struct GpPen;
+struct GpImage;
+struct GpBrush;
+struct GpPath;
 struct GpPoint {
     INT X;
     INT Y;
 };
+struct GpPointF {
+    float X;
+    float Y;
+};
 using GpStatus = int;  // 0 is Ok
 using ARGB = DWORD;
 enum GpUnit : int { UnitWorld = 0 };
-enum GpLineCap : int { LineCapFlat = 0, LineCapRound = 2 };
+enum GpFillMode : int { FillModeAlternate = 0, FillModeWinding = 1 };
+enum GpSmoothingMode : int { SmoothingModeAntiAlias = 4 };
+// Pixel formats ("Image Pixel Format Constants", Microsoft Docs).
+inline constexpr INT PixelFormat32bppPARGB = 0x000E200B;
 
 struct StartupInput {
     UINT32 GdiplusVersion = 1;
@@ -38,13 +48,20 @@ GpStatus GdipDeleteGraphics(GpGraphics* graphics) noexcept;
 GpStatus GdipCreatePen1(ARGB color, float width, GpUnit unit, GpPen** pen) noexcept;
 GpStatus GdipDeletePen(GpPen* pen) noexcept;
 GpStatus GdipDrawCurveI(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count) noexcept;
-// `segments` segments of the cardinal spline through all `count` points, from
-// point `offset` on, at the given tension (DrawCurve's is 0.5).
-GpStatus GdipDrawCurve3I(GpGraphics* graphics, GpPen* pen, const GpPoint* points, INT count, INT offset, INT segments,
-                         float tension) noexcept;
-GpStatus GdipSetPenWidth(GpPen* pen, float width) noexcept;
-GpStatus GdipSetPenStartCap(GpPen* pen, GpLineCap cap) noexcept;
-GpStatus GdipSetPenEndCap(GpPen* pen, GpLineCap cap) noexcept;
+// A bitmap over the caller's pixels, which must outlive it; `stride` is
+// negative for rows stored bottom-up.
+GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0,
+                                   GpImage** bitmap) noexcept;
+GpStatus GdipGetImageGraphicsContext(GpImage* image, GpGraphics** graphics) noexcept;
+GpStatus GdipDisposeImage(GpImage* image) noexcept;
+GpStatus GdipSetSmoothingMode(GpGraphics* graphics, GpSmoothingMode mode) noexcept;
+GpStatus GdipCreateSolidFill(ARGB color, GpBrush** brush) noexcept;
+GpStatus GdipDeleteBrush(GpBrush* brush) noexcept;
+GpStatus GdipCreatePath(GpFillMode mode, GpPath** path) noexcept;
+GpStatus GdipDeletePath(GpPath* path) noexcept;
+GpStatus GdipAddPathPolygon(GpPath* path, const GpPointF* points, INT count) noexcept;
+GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path) noexcept;
+GpStatus GdipFillEllipse(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height) noexcept;
 
 struct GraphicsDeleter {
     void operator()(GpGraphics* g) const noexcept { GdipDeleteGraphics(g); }
@@ -52,7 +69,19 @@ struct GraphicsDeleter {
 struct PenDeleter {
     void operator()(GpPen* p) const noexcept { GdipDeletePen(p); }
 };
+struct ImageDeleter {
+    void operator()(GpImage* i) const noexcept { GdipDisposeImage(i); }
+};
+struct BrushDeleter {
+    void operator()(GpBrush* b) const noexcept { GdipDeleteBrush(b); }
+};
+struct PathDeleter {
+    void operator()(GpPath* p) const noexcept { GdipDeletePath(p); }
+};
 using Graphics = std::unique_ptr<GpGraphics, GraphicsDeleter>;
 using Pen = std::unique_ptr<GpPen, PenDeleter>;
+using Image = std::unique_ptr<GpImage, ImageDeleter>;
+using Brush = std::unique_ptr<GpBrush, BrushDeleter>;
+using Path = std::unique_ptr<GpPath, PathDeleter>;
 
 }  // namespace gdip
