@@ -140,8 +140,8 @@ void FadeByAge(std::uint32_t* topRow, std::ptrdiff_t stride, int width, int heig
         for (int y = top; y <= bottom; ++y) {
             for (int x = left; x <= right; ++x) {
                 if (claimed[static_cast<std::ptrdiff_t>(y) * width + x]) continue;
-                // Pixel centres lie half a pixel in from their corners.
-                const PointF ap = Minus({static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f}, a.at);
+                // GDI+ puts pixel centres at whole coordinates (PixelOffsetModeNone).
+                const PointF ap = Minus({static_cast<float>(x), static_cast<float>(y)}, a.at);
                 const float t =
                     lengthSquared > 0 ? std::clamp((ap.x * d.x + ap.y * d.y) / lengthSquared, 0.0f, 1.0f) : 0.0f;
                 const float half = a.halfWidth + (b.halfWidth - a.halfWidth) * t;

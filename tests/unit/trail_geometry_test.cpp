@@ -91,6 +91,31 @@ TEST(TrailGeometry, PlacementDropsOnlyConsecutiveRepeats) {
     EXPECT_EQ(PlaceDistinct(path, 0, 31, 31).count, 0);
 }
 
+TEST(TrailGeometry, TrueScaleFrameCoversTheSamplesAndTheMarginWithinTheScreen) {
+    const Rect screen{-1280, 0, 1920, 1080};
+    struct {
+        const char* name;
+        std::vector<Point> in;
+        Rect window;
+        std::vector<Point> pixels;
+    } const cases[] = {
+        {"a sweep at true scale", {{1150, 500}, {50, 500}}, {42, 492, 1159, 509}, {{1108, 8}, {8, 8}}},
+        {"a resting pointer", {{7, 9}}, {-1, 1, 16, 18}, {{8, 8}}},
+        {"cut at the screen's edges", {{-1278, 1079}, {0, 1000}}, {-1280, 992, 9, 1080}, {{2, 87}, {1280, 8}}},
+        {"the newest sample kept when off the screen", {{2000, 5}, {1900, 5}}, {1892, 0, 2001, 14}, {{108, 5}, {8, 5}}},
+    };
+    for (const auto& c : cases) {
+        const TrueScaleFrame frame = FrameTrail(Hist(c.in), 8, screen);
+        EXPECT_EQ(frame.window.left, c.window.left) << c.name;
+        EXPECT_EQ(frame.window.top, c.window.top) << c.name;
+        EXPECT_EQ(frame.window.right, c.window.right) << c.name;
+        EXPECT_EQ(frame.window.bottom, c.window.bottom) << c.name;
+        EXPECT_EQ(std::vector<Point>(frame.path.pixels.begin(), frame.path.pixels.begin() + frame.path.count),
+                  c.pixels)
+            << c.name;
+    }
+}
+
 TEST(TrailGeometry, ArgbFromColorref) {
     EXPECT_EQ(ArgbFromColorref(0x000000FF), 0xFFFF0000u);
     EXPECT_EQ(ArgbFromColorref(0xAB123456), 0xFF563412u);

@@ -23,6 +23,7 @@ void ExpectStyle(const TrailStyle& s, const TrailStyle& want, const char* name) 
     EXPECT_EQ(s.opacityPercent, want.opacityPercent) << name;
     EXPECT_EQ(s.straightLines, want.straightLines) << name;
     EXPECT_EQ(s.taperedCurve, want.taperedCurve) << name;
+    EXPECT_EQ(s.fade, want.fade) << name;
 }
 
 TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
@@ -32,8 +33,9 @@ TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
         TrailStyle want;
     } const cases[] = {
         {"defaults", {}, {1, 0, 5, 5, kRed, kYellow, 70, 0}},
-        {"both, tapered", {0, 2, 4, 0, 2, 150, 2}, {1, 1, 2, 10, kBlue, kBlack, 150, 0, 1}},
-        {"straight", {0, 2, 4, 0, 2, 150, 1}, {1, 1, 2, 10, kBlue, kBlack, 150, 1, 0}},
+        {"both, tapered, fading", {0, 2, 4, 0, 2, 150, 2, 0, 52, 1, 1}, {1, 1, 2, 10, kBlue, kBlack, 150, 0, 1, 1}},
+        {"straight, fading by a hand-edited 5", {0, 2, 4, 0, 2, 150, 1, 0, 52, 1, 5},
+         {1, 1, 2, 10, kBlue, kBlack, 150, 1, 0, 1}},
         {"a kind of a later version", {0, 2, 4, 0, 2, 150, 3}, {1, 1, 2, 10, kBlue, kBlack, 150, 3, 0}},
         {"points only", {1, 1, 0, 2, 0, -5, -1}, {0, 1, 10, 2, kGreen, kRed, -5, -1}},
         {"out of range", {5, 5, -1, 3, -1, 70, 0}, {1, 1, 5, 5, kRed, kYellow, 70, 0}},
@@ -65,7 +67,9 @@ TEST(TrailSettings, FileKeysKeepTheirOrder) {
         {L"POINTPOINT", &TrailSettings::pointWidthIndex}, {L"TRANSPARENT", &TrailSettings::opacityPercent},
         {L"LINEKIND", &TrailSettings::lineKind},          {L"QVHTOKEYFLAG", &TrailSettings::hotkeyEnabled},
         {L"QVHOTKEY", &TrailSettings::hotkeyKey},         {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
+        {L"FADE", &TrailSettings::fade},
     };
+    ASSERT_EQ(settings::kSettingKeys.size(), std::size(want));
     for (std::size_t i = 0; i < settings::kSettingKeys.size(); ++i) {
         EXPECT_TRUE(settings::kSettingKeys[i].name == want[i].first) << i;
         EXPECT_TRUE(settings::kSettingKeys[i].field == want[i].second) << i;

@@ -320,6 +320,58 @@ TEST_F(OverlayTest, ThousandTicksWithPaintingLeaveNoGdiObjectBehind) {
     EXPECT_EQ(testing_support::CountGdiObjects(), before);
 }
 
+TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBothWays) {
+    overlay.trailOn = 1;
+    trail::TrailStyle fading = overlay.style;
+    fading.drawPoints = 0;
+    fading.fade = 1;
+    overlay.SetStyle(fading);
+    // A sweep of 1,100 px in 700 ms, wider than the colour-keyed image.
+    const auto sweep = [&](int y) {
+        for (int i = trail::kHistoryLength - 1; i >= 0; --i) overlay.UpdateTrail(1150 - i * 1100 / 14, y);
+    };
+    sweep(500);
+    ASSERT_TRUE(Visible());
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    EXPECT_FALSE(::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags)) << "shown per pixel";
+    EXPECT_EQ(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT),
+              WS_EX_LAYERED | WS_EX_TRANSPARENT);
+    EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    // The window is the trail's bounds and the pens' margin; the newest point under the pointer.
+    const int margin = 7 / 2 + 2;  // 5 points at 96 DPI
+    const RECT r = OverlayRect();
+    EXPECT_EQ(r.left, 50 - margin);
+    EXPECT_EQ(r.right, 1150 + margin + 1);
+    EXPECT_EQ(r.bottom - r.top, 2 * margin + 1);
+    EXPECT_EQ(r.left + overlay.newestDrawnPos.x, 1150);
+    EXPECT_EQ(r.top + overlay.newestDrawnPos.y, 500);
+    // Drawn 1,100 px long: nothing squeezed.
+    int drawn = 0;
+    for (int x = 0; x < r.right - r.left; ++x) drawn += (overlay.backBuffer.PixelAt(x, margin) >> 24) != 0;
+    EXPECT_GE(drawn, 1100);
+    // Over the panel it hides as the colour-keyed overlay does.
+    MoveTo(200, 150);
+    EXPECT_FALSE(Visible());
+
+    // Back to the colour key: its attributes, its size and its squeezed trail at the next tick.
+    fading.fade = 0;
+    overlay.SetStyle(fading);
+    sweep(520);
+    ASSERT_TRUE(Visible());
+    ASSERT_TRUE(::GetLayeredWindowAttributes(overlay.hwnd(), &key, &alpha, &flags));
+    EXPECT_EQ(key, 0x00010000u);
+    EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+    const RECT keyed = OverlayRect();
+    EXPECT_EQ(keyed.right - keyed.left, overlay.backBuffer.width());
+    EXPECT_LT(overlay.backBuffer.width(), 1100);
+    EXPECT_EQ(keyed.left + overlay.newestDrawnPos.x, 1150);
+    EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, overlay.newestDrawnPos.y),
+              RGB(255, 0, 0))
+        << "squeezed into the image";
+}
+
 TEST(OverlayLifetime, DestroyingTheWindowDetachesTheObject) {
     PlainWindow panel(L"panel", kPanelRect);
     CMonitorWin overlay;
