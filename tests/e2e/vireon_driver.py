@@ -5,10 +5,13 @@ import os
 import shutil
 import subprocess
 import tempfile
+import sys
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
+sys.path.insert(0, os.path.join(ROOT, "scripts"))
+import x11_selection  # noqa: E402
 
 RED = (255, 0, 0)
 BLUE = (0, 0, 255)
@@ -255,6 +258,20 @@ class Vireon:
         self.stop()
 
 
+class Compositor:
+    """xcompmgr on the test display while the block runs: per-pixel alpha then
+    blends with what lies below, as on Windows, instead of showing black."""
+
+    def __enter__(self):
+        self.process = subprocess.Popen(["xcompmgr"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        await_state(lambda: x11_selection.selection_owner("_NET_WM_CM_S0"), "xcompmgr to take the screen", 10)
+        return self
+
+    def __exit__(self, *exc):
+        self.process.terminate()
+        self.process.wait(10)
+
+
 def move_along(points, tick=0.05):
     for px, py in points:
         mouse_move(px, py)
@@ -320,7 +337,7 @@ class SettingsDialog(TemplateDialog):
     """The settings dialog, once it is open."""
 
     def __init__(self, timeout=10.0):
-        super().__init__(await_state(lambda: find_window("設定"), "the settings dialog", timeout), (334, 201))
+        super().__init__(await_state(lambda: find_window("設定"), "the settings dialog", timeout), (334, 213))
 
 
 # The About box's client size in dialog units, and its OK button.
@@ -328,8 +345,9 @@ ABOUT_UNITS = (191, 86)
 ABOUT_OK = (132, 60, 50, 14)
 
 # Template rectangles of the settings dialog's controls.
-LINE_BLUE = (78, 78, 24, 10)
-HOTKEY_ENABLED = (186, 138, 32, 10)
-HOTKEY_FIELD = (180, 150, 78, 14)
-OK_BUTTON = (24, 180, 50, 14)
-CANCEL_BUTTON = (252, 180, 50, 14)
+LINE_BLUE = (78, 90, 24, 10)
+FADE = (186, 40, 48, 10)
+HOTKEY_ENABLED = (186, 150, 32, 10)
+HOTKEY_FIELD = (180, 162, 78, 14)
+OK_BUTTON = (24, 192, 50, 14)
+CANCEL_BUTTON = (252, 192, 50, 14)

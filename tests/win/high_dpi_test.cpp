@@ -84,6 +84,7 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     EXPECT_EQ(settingsSize.cy, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
     testing_support::ExpectLaidOutInside(settingsDialog.hwnd(), "the settings dialog");
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), L"透明度(薄い⇔濃い)", {IDC_OPACITY, IDC_FADE});
     settingsDialog.DestroyWindow();
 
     CAboutDlg about;

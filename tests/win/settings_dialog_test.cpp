@@ -24,7 +24,7 @@ using testing_support::RunModal;
 
 namespace {
 
-TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
+TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
     struct Expected {
         int id;
         const wchar_t* className;
@@ -34,6 +34,7 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
     const Expected controls[] = {
         {-1, L"Button", false, false},   {1006, L"Button", true, false},     {1007, L"Button", false, false},
         {1008, L"Button", false, false}, {-1, L"Button", false, false},      {1024, TRACKBAR_CLASSW, false, true},
+        {1032, L"Button", false, true},
         {-1, L"Button", false, false},   {-1, L"Button", false, false},      {1009, L"Button", true, false},
         {1010, L"Button", false, false}, {1011, L"Button", false, false},    {1012, L"Button", false, false},
         {1013, L"Button", false, false}, {-1, L"Button", false, false},      {1014, L"Button", true, false},
@@ -63,13 +64,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
         EXPECT_EQ(items[i].exStyle, 0u) << i;
     }
     EXPECT_EQ(items[5].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
-    EXPECT_EQ(items[34].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
-    EXPECT_EQ(items[36].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[37].text, u"キャンセル");
+    EXPECT_EQ(items[35].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
+    EXPECT_EQ(items[37].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(items[38].text, u"キャンセル");
     EXPECT_EQ(items[4].text, u"透明度(薄い⇔濃い)");
-    EXPECT_EQ(items[32].text, u"HotKey(On/Off)");
-    EXPECT_EQ((items[31].x), 270);
-    EXPECT_EQ((items[31].cx), 42);
+    EXPECT_EQ(items[6].text, u"フェード");
+    EXPECT_EQ(items[6].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
+    EXPECT_EQ(items[33].text, u"HotKey(On/Off)");
+    EXPECT_EQ((items[32].x), 270);
+    EXPECT_EQ((items[32].cx), 42);
+    // 曲線, 直線, 先細り on one row, spaced as the three choices of 描画対象.
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(items[20 + i].x, items[1 + i].x) << i;
+        EXPECT_EQ(items[20 + i].y, items[20].y) << i;
+    }
 
     std::vector<HWND> children;
     for (HWND c = ::GetWindow(dialog.hwnd(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
@@ -90,16 +98,17 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSixTabStops) {
         ::MapWindowPoints(nullptr, dialog.hwnd(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    RECT hotkey{180, 150, 180 + 78, 150 + 14};
+    RECT hotkey{180, 162, 180 + 78, 162 + 14};
     ::MapDialogRect(dialog.hwnd(), &hotkey);
     EXPECT_EQ(placed(IDC_HOTKEY).left, hotkey.left);
     EXPECT_EQ(placed(IDC_HOTKEY).bottom, hotkey.bottom);
-    RECT black{288, 78, 288 + 24, 78 + 10};
+    RECT black{288, 90, 288 + 24, 90 + 10};
     ::MapDialogRect(dialog.hwnd(), &black);
     EXPECT_EQ(placed(IDC_POINT_BLACK).left, black.left);
     EXPECT_EQ(placed(IDC_POINT_BLACK).top, black.top);
     testing_support::ExpectLaidOutInside(dialog.hwnd(), "the settings dialog");
     testing_support::ExpectInsideGroupBox(dialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(dialog.hwnd(), L"透明度(薄い⇔濃い)", {IDC_OPACITY, IDC_FADE});
     dialog.DestroyWindow();
 }
 
