@@ -128,6 +128,62 @@ int wmain() {
                 mode.name, tick, tick / clear, drawing, drawing / clear, perStep);
         }
 
+        // Fading: the drawing and the window update together, beside the plain
+        // curve's tick on the same circle in the same run, and on a sweep of
+        // 1,100 px in 700 ms, wider than the colour-keyed image. The commit
+        // charge shows what the image and its scratch room add.
+        const auto committed = [] {
+            PROCESS_MEMORY_COUNTERS memory{};
+            memory.cb = sizeof memory;
+            ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+            return static_cast<double>(memory.PagefileUsage) / 1024.0;
+        };
+        {
+            trail::TrailStyle plain = overlay.style;
+            plain.drawLines = 1;
+            plain.drawPoints = 0;
+            plain.straightLines = 0;
+            plain.taperedCurve = 0;
+            plain.fade = 0;
+            overlay.SetStyle(plain);
+            for (int i = 0; i < 100; ++i) moving(i);
+            const double curveTick = MedianMicros(kTicks, moving);
+            const double keyedMemory = committed();
+            std::printf("side by side: colour-keyed curve tick %.1f us, committed %.0f KiB\n", curveTick, keyedMemory);
+            const auto sweeping = [&](int i) {
+                const int phase = i % 28;
+                const int step = phase < 14 ? phase : 28 - phase;
+                overlay.UpdateTrail(90 + step * 1100 / 14, 500 + (i % 3));
+            };
+            const Mode fadingModes[] = {
+                {"fading curve", 1, 0, 0, 0},
+                {"fading straight", 1, 0, 1, 0},
+                {"fading tapered", 1, 0, 0, 1},
+                {"fading curve + points", 1, 1, 0, 0},
+            };
+            for (const Mode& mode : fadingModes) {
+                trail::TrailStyle fading = plain;
+                fading.drawPoints = mode.points;
+                fading.straightLines = mode.straight;
+                fading.taperedCurve = mode.tapered;
+                fading.fade = 1;
+                overlay.SetStyle(fading);
+                for (int i = 0; i < 100; ++i) moving(i);
+                const double tick = MedianMicros(kTicks, moving);
+                const double circleMemory = committed();
+                for (int i = 0; i < 100; ++i) sweeping(i);
+                const double sweep = MedianMicros(kTicks, sweeping);
+                std::printf("moving tick, %-22s circle %8.1f us = %5.2f x the curve's (+%.0f KiB); sweep %8.1f us, "
+                            "image %d x %d (+%.0f KiB)\n",
+                            mode.name, tick, tick / curveTick, circleMemory - keyedMemory, sweep,
+                            overlay.backBuffer.width(), overlay.backBuffer.height(), committed() - keyedMemory);
+                // Back to the colour key and its fixed image before the next mode.
+                overlay.SetStyle(plain);
+                overlay.UpdateTrail(700, 500);
+            }
+            win::PumpMessages();
+        }
+
         // Where a moving tick's time goes.
         overlay.style.drawLines = 1;
         overlay.style.drawPoints = 1;

@@ -28,6 +28,13 @@ if display_up; then
   source scripts/wine-env.sh
   vireon_prepare_desktop_prefix
   echo "run: starting $exe on $DISPLAY (Wine prefix $WINEPREFIX)"
+  # Per-pixel alpha blends with the desktop only through a compositing manager;
+  # without one a fading trail shows on black.
+  screen=${DISPLAY##*.}
+  [ "$screen" != "$DISPLAY" ] || screen=0
+  if ! python3 scripts/x11.py owner "_NET_WM_CM_S$screen" >/dev/null 2>&1; then
+    echo "run: no compositing manager holds this screen: フェード (fading) needs one, e.g. xcompmgr &"
+  fi
   wine "$exe" "$@"
   # Wine's own helper processes end with the server a few seconds after the program.
   wineserver -w

@@ -6,6 +6,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import unittest
 
 import vireon_driver as d
@@ -175,6 +176,35 @@ class EndToEnd(unittest.TestCase):
             self.switch_on(v, on)
             self.draw_circle()
             self.assert_trail(d.BLUE)
+
+    def test_fade_chosen_in_the_dialog_fades_the_trail_from_its_colour_into_the_desktop(self):
+        desktop = (47, 95, 143)
+        d.x11.paint_desktop("#%02x%02x%02x" % desktop)
+        with d.Compositor(), d.Vireon(EXE, ini="[SYSTEM]\r\nDRAWMODE=2\r\nTRANSPARENT=100\r\n") as v:
+            _, settings = v.panel_buttons()
+            d.click(*settings)
+            dialog = d.SettingsDialog()
+            dialog.click(*d.FADE)
+            dialog.click(*d.OK_BUTTON)
+            d.await_state(lambda: "FADE=1\r\n" in v.ini(), "FADE=1 in the settings file", 5)
+            on, _ = v.panel_buttons()
+            self.switch_on(v, on)
+            # Rightwards along a row, 30 px a tick, while the screen is read.
+            row = 640
+            mover = threading.Thread(target=d.move_along, args=([(200 + 30 * i, row) for i in range(34)],))
+            mover.start()
+
+            def faded():
+                shot = d.Screenshot()
+                xs = [px for px in range(shot.width)
+                      if max(abs(a - b) for a, b in zip(shot.pixel(px, row), desktop)) > 24]
+                return (shot, min(xs), max(xs)) if xs and max(xs) - min(xs) > 300 else None
+            shot, tail, head = d.await_state(faded, "a whole trail along the row", 5, 0.05)
+            mover.join()
+        newest = shot.pixel(head - 4, row)
+        oldest = shot.pixel(tail + 2, row)
+        self.assertTrue(newest[0] > 220 and newest[1] < 40 and newest[2] < 60, "the newest end %r" % (newest,))
+        self.assertLess(max(abs(a - b) for a, b in zip(oldest, desktop)), 48, "the oldest end %r" % (oldest,))
 
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
         with d.Vireon(EXE) as v:

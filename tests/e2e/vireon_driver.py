@@ -11,7 +11,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
 sys.path.insert(0, os.path.join(ROOT, "scripts"))
-import x11_selection  # noqa: E402
+import x11  # noqa: E402
 
 RED = (255, 0, 0)
 BLUE = (0, 0, 255)
@@ -264,7 +264,7 @@ class Compositor:
 
     def __enter__(self):
         self.process = subprocess.Popen(["xcompmgr"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        await_state(lambda: x11_selection.selection_owner("_NET_WM_CM_S0"), "xcompmgr to take the screen", 10)
+        await_state(lambda: x11.selection_owner("_NET_WM_CM_S0"), "xcompmgr to take the screen", 10)
         return self
 
     def __exit__(self, *exc):

@@ -75,8 +75,8 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
     EXPECT_EQ((items[32].cx), 42);
     // 曲線, 直線, 先細り on one row, spaced as the three choices of 描画対象.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(items[20 + i].x, items[1 + i].x) << i;
-        EXPECT_EQ(items[20 + i].y, items[20].y) << i;
+        EXPECT_EQ(items[19 + i].x, items[1 + i].x) << i;
+        EXPECT_EQ(items[19 + i].y, items[19].y) << i;
     }
 
     std::vector<HWND> children;
