@@ -155,7 +155,8 @@ class Vireon:
 
     def __init__(self, exe, ini=None, args=(), folder=None, cwd=None, program="Vireon.exe", env=None):
         self.folder = folder or tempfile.mkdtemp(prefix="vireon-e2e-")
-        shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
+        if not os.path.exists(os.path.join(self.folder, "Vireon.exe")):
+            shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
         if ini is not None:
             with open(os.path.join(self.folder, "Vireon.ini"), "w", newline="") as f:
                 f.write(ini)
