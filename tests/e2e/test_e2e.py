@@ -170,7 +170,7 @@ class EndToEnd(unittest.TestCase):
             dialog.click(*d.LINE_BLUE)
             dialog.click(*d.OK_BUTTON)
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
-            self.assertIn("LINECOLOR=2\r\n", v.ini())
+            v.await_ini("LINECOLOR=2\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
             self.draw_circle()
@@ -233,10 +233,7 @@ class EndToEnd(unittest.TestCase):
             d.x("xdotool", "keydown", "ctrl", "keydown", "shift", "key", "y", "keyup", "shift", "keyup", "ctrl")
             dialog.click(*d.OK_BUTTON)
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
-            ini = v.ini()
-            self.assertIn("QVHTOKEYFLAG=1\r\n", ini)
-            self.assertIn("QVHOTKEY=89\r\n", ini)
-            self.assertIn("QVMODIFIERS=6\r\n", ini)
+            v.await_ini("QVHTOKEYFLAG=1\r\n", "QVHOTKEY=89\r\n", "QVMODIFIERS=6\r\n")
             self.assert_hotkey_toggles(v, "ctrl+shift+y")
 
     def test_system_menu_opens_the_about_box(self):

@@ -234,6 +234,15 @@ class Vireon:
         with open(path, "rb") as f:
             return f.read().decode("ascii", "replace")
 
+    def await_ini(self, *lines, timeout=5.0):
+        """The settings file once it holds every one of `lines`. The panel saves
+        after the settings dialog has returned, so the dialog's window can be
+        gone before the file is written."""
+        def saved():
+            text = self.ini()
+            return text if all(line in text for line in lines) else None
+        return await_state(saved, "Vireon.ini to hold %r" % (lines,), timeout)
+
     def running(self):
         return self.proc.poll() is None
 
