@@ -66,7 +66,8 @@ LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) noexcep
     if (!pressed && wParam != WM_KEYUP && wParam != WM_SYSKEYUP)
         return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (key->vkCode == kMaskKey && (key->flags & LLKHF_INJECTED)) return ::CallNextHookEx(hook.get(), code, wParam, lParam);
+    if (key->vkCode == kMaskKey && (key->flags & LLKHF_INJECTED))
+        return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     ::PostMessageW(targetWindow, pressed ? hotkey::kMsgKeyPressed : hotkey::kMsgKeyReleased, key->vkCode, 0);
     const size_t vk = key->vkCode & 0xFF;
     if (pressed) {

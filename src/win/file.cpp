@@ -67,7 +67,8 @@ File CreateForWriting(const std::wstring& path, DWORD creation, DWORD share = 0)
 Written PutInPlace(const std::wstring& path, const std::wstring& temporary, const std::wstring& backup,
                    const std::string& bytes, const std::string& old, DWORD attributes, const FileCalls& calls) {
     const DWORD moved = WithRetries([&] {
-        return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+        return Succeeded(
+            calls.move(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     });
     if (moved == ERROR_SUCCESS) {
         ::DeleteFileW(backup.c_str());
@@ -83,8 +84,8 @@ Written PutInPlace(const std::wstring& path, const std::wstring& temporary, cons
         return {Written::Replaced, ERROR_SUCCESS};
     }
     file.reset();
-    const bool movedBack = Exists(backup) && calls.move(backup.c_str(), path.c_str(),
-                                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const bool movedBack =
+        Exists(backup) && calls.move(backup.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!movedBack) {
         file = CreateForWriting(path, CREATE_ALWAYS);
         if (file && WriteAll(file.get(), old, calls) == ERROR_SUCCESS) {
@@ -174,8 +175,8 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, const
     }
     file.reset();
     if (!exists) {
-        const DWORD error = WithRetries(
-            [&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
+        const DWORD error =
+            WithRetries([&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
         ::DeleteFileW(temporary.c_str());
         return {Written::NotWritten, error};

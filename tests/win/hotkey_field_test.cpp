@@ -19,7 +19,6 @@
 using testing_support::Click;
 using testing_support::Fill;
 using testing_support::Key;
-using testing_support::PumpFor;
 using testing_support::PumpQueued;
 using testing_support::PumpUntil;
 using testing_support::RunModal;
@@ -140,14 +139,16 @@ TEST(HotKeyField, ReleasesOfKeysPressedBeforeTheFieldReachTheSystem) {
     // Win's release reaches the system, but not alone: Windows would open the Start menu.
     const auto winUp = std::find(keys.begin(), keys.end(), std::pair<DWORD, bool>{VK_LWIN, true});
     ASSERT_NE(winUp, keys.end()) << "Win's release never reached the system";
-    const auto winDown = std::find(std::make_reverse_iterator(winUp), keys.rend(), std::pair<DWORD, bool>{VK_LWIN, false});
+    const auto winDown =
+        std::find(std::make_reverse_iterator(winUp), keys.rend(), std::pair<DWORD, bool>{VK_LWIN, false});
     ASSERT_NE(winDown, keys.rend());
     const auto anotherPress = [](const std::pair<DWORD, bool>& k) {
         for (const DWORD held : {VK_LWIN, VK_SHIFT, VK_LSHIFT, VK_CONTROL, VK_LCONTROL})
             if (k.first == held) return false;
         return !k.second;
     };
-    EXPECT_NE(std::find_if(winDown.base(), winUp, anotherPress), winUp) << "no key pressed between Win's press and release";
+    EXPECT_NE(std::find_if(winDown.base(), winUp, anotherPress), winUp)
+        << "no key pressed between Win's press and release";
 }
 
 TEST(HotKeyField, HookIsGoneAfterEveryWayOutOfTheDialog) {
@@ -165,9 +166,7 @@ TEST(HotKeyField, HookIsGoneAfterEveryWayOutOfTheDialog) {
              Tap(VK_ESCAPE);
          },
          IDCANCEL},
-        {"close box",
-         [](HWND d) { ::PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); },
-         IDCANCEL},
+        {"close box", [](HWND d) { ::PostMessageW(d, WM_SYSCOMMAND, SC_CLOSE, 0); }, IDCANCEL},
     };
     for (const Way& way : ways) {
         CPropatyDlg dialog;
