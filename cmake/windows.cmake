@@ -55,7 +55,7 @@ add_library(vireon_win STATIC
 target_include_directories(vireon_win PUBLIC src res ${VIREON_GEN_DIR})
 # Only KnownDLLs and comctl32 (which the manifest redirects) are imported;
 # gdiplus, version and dwmapi are loaded from System32 at run time.
-target_link_libraries(vireon_win PUBLIC vireon_pure comctl32 shell32 gdi32 user32)
+target_link_libraries(vireon_win PUBLIC vireon_pure comctl32 ole32 shell32 gdi32 user32)
 target_link_libraries(vireon_win PRIVATE vireon_warnings)
 
 # The program itself.

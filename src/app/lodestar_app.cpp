@@ -1,6 +1,7 @@
 #include "app/lodestar_app.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <cstdio>
 
@@ -52,7 +53,8 @@ BOOL WINAPI ConsoleCtrlHandler(DWORD event) {
 }
 
 int CLodestarApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls{8, ICC_WIN95_CLASSES};
+    // The links are SysLink controls, a class of their own ("SysLink control").
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     ::InitCommonControlsEx(&controls);
 
     // Owned until the process ends; the handle is deliberately never closed.
@@ -69,6 +71,11 @@ int CLodestarApp::InitInstance() {
     PrintBanner();
     app::TakeAppFolder(args);
 
+    // ShellExecuteW, which opens the home page, may hand the work to a shell
+    // extension and asks for COM, apartment-threaded with OLE1 DDE off, on the
+    // thread that calls it ("ShellExecuteW function"). Without it the call
+    // still works for a plain URL, so a failure here is not fatal.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     ULONG_PTR gdiplusToken = 0;
     const gdip::StartupInput gdiplusInput;
     gdip::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
@@ -81,5 +88,6 @@ int CLodestarApp::InitInstance() {
         }
         gdip::GdiplusShutdown(gdiplusToken);
     }
+    if (SUCCEEDED(com)) ::CoUninitialize();
     return 0;
 }

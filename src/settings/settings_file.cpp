@@ -63,7 +63,7 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     }
     ProfileText file = DecodeProfile(*old, [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
     SetProfileValues(file.units, wide(kSection), values);
-    const win::Written written = win::WriteReplacing(target, EncodeProfile(file), attributes);
+    const win::Written written = win::WriteReplacing(target, EncodeProfile(file), *old, attributes);
     if (written.way == win::Written::NotWritten) ReportNotSaved("cannot write the file:", written.error);
     if (written.way == win::Written::InPlace)
         ReportNotSaved("wrote over the file in place, as it could not be replaced:", written.error);

@@ -27,6 +27,23 @@ std::bitset<256> heldBeforeHook;
 
 constexpr UINT_PTR kSubclassId = 1;
 
+// A virtual key no keyboard has ("Virtual-Key Codes": 0xE8 is unassigned).
+constexpr WORD kMaskKey = 0xE8;
+
+// Windows opens the Start menu when Win goes up with no other key between its
+// press and its release. Keys typed into the field while a Win held from
+// before is down never reach the system, so its release would arrive alone: a
+// harmless key goes between, as input tools mask Win.
+void MaskWinKey() noexcept {
+    INPUT keys[2]{};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = kMaskKey;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof keys[0]);
+}
+
 void RemoveHook() noexcept {
     hook.reset();
     swallowedPresses.reset();
@@ -49,6 +66,8 @@ LRESULT CALLBACK CaptureHookProc(int code, WPARAM wParam, LPARAM lParam) noexcep
     if (!pressed && wParam != WM_KEYUP && wParam != WM_SYSKEYUP)
         return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (key->vkCode == kMaskKey && (key->flags & LLKHF_INJECTED))
+        return ::CallNextHookEx(hook.get(), code, wParam, lParam);
     ::PostMessageW(targetWindow, pressed ? hotkey::kMsgKeyPressed : hotkey::kMsgKeyReleased, key->vkCode, 0);
     const size_t vk = key->vkCode & 0xFF;
     if (pressed) {
@@ -135,6 +154,7 @@ void CHotKeyExCtrl::OnSetFocus() {
     entry.BeginCapture();
     targetWindow = hwnd_;
     NoteKeysHeldNow();
+    if (heldBeforeHook.test(VK_LWIN) || heldBeforeHook.test(VK_RWIN)) MaskWinKey();
     hook.reset(::SetWindowsHookExW(WH_KEYBOARD_LL, CaptureHookProc, ::GetModuleHandleW(nullptr), 0));
     if (!hook) targetWindow = nullptr;
 }

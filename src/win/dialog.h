@@ -41,7 +41,10 @@ public:
     // or -1 when the window could not be created.
     INT_PTR DoModal(HWND owner = nullptr);
     void EndDialog(INT_PTR result) noexcept;
-    // Teardown belongs in OnDestroy, which every way a window goes runs.
+    // Teardown belongs in OnDestroy, which every way a window goes runs while
+    // its object lives. The destructor's own DestroyWindow, for a window still
+    // there when its object goes, runs no OnDestroy: the derived part that
+    // would handle it is already gone.
     BOOL DestroyWindow() noexcept;
 
     // Controls to members (save) or members to controls.

@@ -6,32 +6,32 @@
 namespace win {
 namespace {
 
+DWORD Failed() noexcept {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
+}
+
+DWORD Succeeded(BOOL ok) noexcept { return ok ? ERROR_SUCCESS : Failed(); }
+
+bool Exists(const std::wstring& path) noexcept { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 // Writes every byte from the file's start and ends the file there.
-DWORD WriteAll(HANDLE file, const std::string& bytes) {
+DWORD WriteAll(HANDLE file, const std::string& bytes, const FileCalls& calls) {
+    if (!::SetFilePointerEx(file, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) return Failed();
     DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return ::GetLastError();
+    if (!calls.write(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return Failed();
     if (written != bytes.size()) return ERROR_WRITE_FAULT;
-    if (!::SetEndOfFile(file) || !::FlushFileBuffers(file)) return ::GetLastError();
+    if (!::SetEndOfFile(file) || !::FlushFileBuffers(file)) return Failed();
     return ERROR_SUCCESS;
 }
 
-// A file made anew (`creation`: CREATE_ALWAYS, CREATE_NEW) with the bytes in it.
-// `made` tells whether the file was made, so that a failure can remove it.
-DWORD WriteNew(const std::wstring& path, const std::string& bytes, DWORD creation, bool& made) {
-    const File file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
-    made = static_cast<bool>(file);
-    if (!file) return ::GetLastError();
-    return WriteAll(file.get(), bytes);
-}
-
-// Over the old text, as the profile functions write: the file keeps its name,
-// attributes and security. Shared every way, so that a reader who lets others
-// write does not stop it.
-DWORD WriteInPlace(const std::wstring& path, const std::string& bytes) {
-    const File file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return ::GetLastError();
-    return WriteAll(file.get(), bytes);
+// Writes `bytes` over the file; should that fail part-way (a full disk, an I/O
+// error), `before` goes back the same way before the error is reported. The
+// old text fits: the file already had room for it.
+DWORD WriteOver(HANDLE file, const std::string& bytes, const std::string& before, const FileCalls& calls) {
+    const DWORD error = WriteAll(file, bytes, calls);
+    if (error != ERROR_SUCCESS) WriteAll(file, before, calls);
+    return error;
 }
 
 // A virus scanner, the search indexer or a sync client may hold a new file
@@ -43,17 +43,82 @@ bool MayPass(DWORD error) noexcept {
            error == ERROR_UNABLE_TO_REMOVE_REPLACED;
 }
 
-// Calls `attempt` until it succeeds, fails for good, or five retries over about
-// 300 ms have failed; ERROR_SUCCESS or the last error.
+// Calls `attempt` until it returns ERROR_SUCCESS, fails for good, or five
+// retries over about 300 ms have failed; ERROR_SUCCESS or the last error.
 template <class Attempt>
 DWORD WithRetries(Attempt attempt) {
     constexpr int kRetries = 5;
     for (int retry = 0;; ++retry) {
-        if (attempt()) return ERROR_SUCCESS;
-        const DWORD error = ::GetLastError();
-        if (!MayPass(error) || retry == kRetries) return error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error;
+        const DWORD error = attempt();
+        if (error == ERROR_SUCCESS || !MayPass(error) || retry == kRetries) return error;
         ::Sleep(10u << retry);
     }
+}
+
+File CreateForWriting(const std::wstring& path, DWORD creation, DWORD share = 0) {
+    return File(::CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The old file has left its name (ReplaceFileW's 1177 keeps it under the
+// backup name; without one, 1176 deletes it) while the new text is still whole
+// under "<path>.new": that is moved in, or else written there anew. Should
+// neither work, the old text goes back under its name, the old file itself
+// where it lives on, else its bytes.
+Written PutInPlace(const std::wstring& path, const std::wstring& temporary, const std::wstring& backup,
+                   const std::string& bytes, const std::string& old, DWORD attributes, const FileCalls& calls) {
+    const DWORD moved = WithRetries([&] {
+        return Succeeded(
+            calls.move(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    });
+    if (moved == ERROR_SUCCESS) {
+        ::DeleteFileW(backup.c_str());
+        return {Written::Replaced, ERROR_SUCCESS};
+    }
+    File file = CreateForWriting(path, CREATE_ALWAYS);
+    const DWORD recreated = file ? WriteAll(file.get(), bytes, calls) : Failed();
+    if (recreated == ERROR_SUCCESS) {
+        file.reset();
+        ::SetFileAttributesW(path.c_str(), attributes);
+        ::DeleteFileW(temporary.c_str());
+        ::DeleteFileW(backup.c_str());
+        return {Written::Replaced, ERROR_SUCCESS};
+    }
+    file.reset();
+    const bool movedBack =
+        Exists(backup) && calls.move(backup.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!movedBack) {
+        file = CreateForWriting(path, CREATE_ALWAYS);
+        if (file && WriteAll(file.get(), old, calls) == ERROR_SUCCESS) {
+            file.reset();
+            ::SetFileAttributesW(path.c_str(), attributes);
+            ::DeleteFileW(backup.c_str());
+        }
+    }
+    ::DeleteFileW(temporary.c_str());
+    return {Written::NotWritten, recreated};
+}
+
+// Over the old text, as the profile functions write: the file keeps its name,
+// attributes and security. Shared every way, so that a reader who lets others
+// write does not stop it.
+Written WriteInPlace(const std::wstring& path, const std::string& bytes, const std::string& old, DWORD notReplaced,
+                     const FileCalls& calls) {
+    const File file = CreateForWriting(path, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!file) return {Written::NotWritten, Failed()};
+    const DWORD error = WriteOver(file.get(), bytes, old, calls);
+    return error ? Written{Written::NotWritten, error} : Written{Written::InPlace, notReplaced};
+}
+
+// The first save, where no file may be made beside it: made under its own
+// name, and removed again should the text not go in whole.
+Written WriteFirst(const std::wstring& path, const std::string& bytes, const FileCalls& calls) {
+    File file = CreateForWriting(path, CREATE_NEW);
+    if (!file) return {Written::NotWritten, Failed()};
+    const DWORD error = WriteAll(file.get(), bytes, calls);
+    if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
+    file.reset();
+    ::DeleteFileW(path.c_str());
+    return {Written::NotWritten, error};
 }
 
 }  // namespace
@@ -85,26 +150,33 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path, DWORD& error)
     return bytes;
 }
 
-Written WriteReplacing(const std::wstring& path, const std::string& bytes, DWORD attributes, ReplaceFileFn replace) {
+Written WriteReplacing(const std::wstring& path, const std::string& bytes, const std::string& old, DWORD attributes,
+                       const FileCalls& calls) {
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     const std::wstring temporary = path + L".new";
-    bool made = false;
-    if (const DWORD error = WriteNew(temporary, bytes, CREATE_ALWAYS, made)) {
-        if (made) ::DeleteFileW(temporary.c_str());
-        // No file can be made beside it (the folder refuses one, or a folder
-        // or a read-only file of that name is in the way): the profile
-        // functions would still have written, so this does too.
-        if (!exists) {
-            const DWORD direct = WriteNew(path, bytes, CREATE_NEW, made);
-            if (direct && made) ::DeleteFileW(path.c_str());
-            return direct ? Written{Written::NotWritten, direct} : Written{Written::Created, ERROR_SUCCESS};
-        }
-        const DWORD inPlace = WriteInPlace(path, bytes);
-        return inPlace ? Written{Written::NotWritten, inPlace} : Written{Written::InPlace, error};
+    const std::wstring backup = path + L".old";
+    File file;
+    const DWORD notMade = WithRetries([&] {
+        file = CreateForWriting(temporary, CREATE_ALWAYS);
+        return file ? ERROR_SUCCESS : Failed();
+    });
+    if (!file) {
+        // Only a refusal to make the file (the folder allows no new files, a
+        // folder or a read-only file of that name is in the way) sends the
+        // text where the profile functions would write it. Any other failure
+        // (a full disk, an I/O error) would fail there as well, half way.
+        if (notMade != ERROR_ACCESS_DENIED) return {Written::NotWritten, notMade};
+        return exists ? WriteInPlace(path, bytes, old, notMade, calls) : WriteFirst(path, bytes, calls);
     }
+    if (const DWORD error = WriteAll(file.get(), bytes, calls)) {
+        file.reset();
+        ::DeleteFileW(temporary.c_str());
+        return {Written::NotWritten, error};
+    }
+    file.reset();
     if (!exists) {
-        const DWORD error = WithRetries(
-            [&] { return ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE; });
+        const DWORD error =
+            WithRetries([&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
         ::DeleteFileW(temporary.c_str());
         return {Written::NotWritten, error};
@@ -112,32 +184,26 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, DWORD
 
     // Wine's ReplaceFileW does not carry the attributes over; they are the user's, so they go on the new text.
     ::SetFileAttributesW(temporary.c_str(), attributes);
+    // A backup name makes the old file's whereabouts known on every failure:
+    // without one, 1177 leaves it under a name of the system's choosing
+    // ("ReplaceFileW function"). One left by an interrupted save is ours.
+    ::DeleteFileW(backup.c_str());
     const DWORD error = WithRetries([&] {
-        return replace(path.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) !=
-               FALSE;
+        return Succeeded(calls.replace(path.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                       nullptr, nullptr));
     });
-    if (error == ERROR_SUCCESS) return {Written::Replaced, ERROR_SUCCESS};
-    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-        // Without a backup name the old file is gone (1176) or lives on under a
-        // name of the system's choosing (1177), and the new text is still
-        // whole under its own name ("ReplaceFileW function"): it is put in
-        // place, and it is never deleted before that has worked.
-        const DWORD moved = WithRetries([&] {
-            return ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
-                   FALSE;
-        });
-        if (moved == ERROR_SUCCESS) return {Written::Replaced, ERROR_SUCCESS};
-        if (WriteNew(path, bytes, CREATE_ALWAYS, made) == ERROR_SUCCESS) {
-            ::DeleteFileW(temporary.c_str());
-            return {Written::Replaced, ERROR_SUCCESS};
-        }
-        return {Written::NotWritten, moved};
+    if (error == ERROR_SUCCESS) {
+        ::DeleteFileW(backup.c_str());
+        return {Written::Replaced, ERROR_SUCCESS};
     }
+    if (!Exists(path)) return PutInPlace(path, temporary, backup, bytes, old, attributes, calls);
+    // Both files kept their names. Not replaceable (held open without delete
+    // sharing, renames refused, the new file held): the old text is whole, so
+    // it is written over in place. Anything else would fail there as well.
     ::DeleteFileW(temporary.c_str());
-    // Not replaceable: held open without delete sharing, or renames refused.
-    // The old text is still whole, so it is written over in place.
-    const DWORD inPlace = WriteInPlace(path, bytes);
-    return inPlace ? Written{Written::NotWritten, inPlace} : Written{Written::InPlace, error};
+    ::DeleteFileW(backup.c_str());
+    if (!MayPass(error) && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return {Written::NotWritten, error};
+    return WriteInPlace(path, bytes, old, error, calls);
 }
 
 }  // namespace win

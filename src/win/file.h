@@ -17,7 +17,12 @@ std::wstring FinalPath(const std::wstring& path);
 // with the reason in `error` (ERROR_FILE_NOT_FOUND for a missing file).
 std::optional<std::string> ReadFileBytes(const std::wstring& path, DWORD& error);
 
-using ReplaceFileFn = BOOL(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, DWORD, LPVOID, LPVOID);
+// The calls of a save that can fail part-way; a test puts failing ones in.
+struct FileCalls {
+    decltype(&::ReplaceFileW) replace = ::ReplaceFileW;
+    decltype(&::MoveFileExW) move = ::MoveFileExW;
+    decltype(&::WriteFile) write = ::WriteFile;
+};
 
 struct Written {
     enum Way { Replaced, Created, InPlace, NotWritten };
@@ -26,13 +31,14 @@ struct Written {
     DWORD error = ERROR_SUCCESS;
 };
 
-// Puts `bytes` into the file at `path` (a final path): written beside it as
-// "<path>.new" and put in its place, so that a failure half way never leaves a
-// damaged file; where no file may be made beside it, or the file cannot be
-// replaced, written over the old text in place, as the profile functions do.
-// `attributes` are those of the existing file (INVALID_FILE_ATTRIBUTES for
-// none) and stay on it. `replace` stands for ReplaceFileW.
-Written WriteReplacing(const std::wstring& path, const std::string& bytes, DWORD attributes,
-                       ReplaceFileFn replace = ::ReplaceFileW);
+// Puts `bytes` into the file at `path` (a final path), whose text is `old`
+// and whose `attributes` stay on it (INVALID_FILE_ATTRIBUTES: no file yet).
+// The text is written beside it as "<path>.new" and put in its place, the old
+// file kept as "<path>.old" until then. Only where no file may be made beside
+// it, or the file cannot be replaced, is the text written over the old in
+// place, as the profile functions write. Whatever fails, the file holds `old`
+// or `bytes`, whole, and neither ".new" nor ".old" is left behind.
+Written WriteReplacing(const std::wstring& path, const std::string& bytes, const std::string& old, DWORD attributes,
+                       const FileCalls& calls = {});
 
 }  // namespace win

@@ -39,11 +39,6 @@ public:
         if (handle_ != Invalid()) Close{}(handle_);
         handle_ = handle;
     }
-    // For a call that hands a new handle back through a pointer: the old one is closed first.
-    Handle* put() noexcept {
-        reset();
-        return &handle_;
-    }
 
 private:
     Handle handle_ = Invalid();

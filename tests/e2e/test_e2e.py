@@ -171,7 +171,7 @@ class EndToEnd(unittest.TestCase):
             dialog.click(*d.LINE_BLUE)
             dialog.click(*d.OK_BUTTON)
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
-            self.assertIn("LINECOLOR=2\r\n", v.ini())
+            v.await_ini("LINECOLOR=2\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
             self.draw_circle()
@@ -186,7 +186,7 @@ class EndToEnd(unittest.TestCase):
             dialog = d.SettingsDialog()
             dialog.click(*d.FADE)
             dialog.click(*d.OK_BUTTON)
-            d.await_state(lambda: "FADE=1\r\n" in v.ini(), "FADE=1 in the settings file", 5)
+            v.await_ini("FADE=1\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
             # Rightwards along a row, 30 px a tick, while the screen is read.
@@ -206,6 +206,50 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(newest[0] > 220 and newest[1] < 40 and newest[2] < 60, "the newest end %r" % (newest,))
         self.assertLess(max(abs(a - b) for a, b in zip(oldest, desktop)), 48, "the oldest end %r" % (oldest,))
 
+    def test_a_save_on_a_full_disk_leaves_the_settings_file_whole(self):
+        """Vireon.ini one page long on a tmpfs with no page left, and a save whose text needs a second page."""
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small tmpfs needs root")
+        mount = tempfile.mkdtemp(prefix="vireon-e2e-full-")
+        size = (os.path.getsize(EXE) // 4096 + 8) * 4096
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs", mount]).returncode != 0:
+            os.rmdir(mount)
+            self.skipTest("this machine cannot mount a tmpfs")
+        try:
+            shutil.copy(EXE, os.path.join(mount, "Vireon.exe"))
+            system = "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n" \
+                     "TRANSPARENT=70\r\nLINEKIND=0\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\n"
+            mine = "[MINE]\r\n" + "NOTE=%s\r\n" % ("x" * 60) * 80
+            text = (system + mine)[:4096 - len("\r\nEND\r\n")] + "\r\nEND\r\n"
+            with open(os.path.join(mount, "Vireon.ini"), "w", newline="") as f:
+                f.write(text)
+            fd = os.open(os.path.join(mount, "fill"), os.O_WRONLY | os.O_CREAT)
+            try:
+                while os.write(fd, b"\0" * 4096):
+                    pass
+            except OSError:
+                pass
+            finally:
+                os.close(fd)
+            with d.Vireon(EXE, folder=mount) as v:
+                _, settings = v.panel_buttons()
+                d.click(*settings)
+                dialog = d.SettingsDialog()
+                dialog.click(*d.LINE_BLUE)
+                dialog.click(*d.OK_BUTTON)
+                self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
+                # The panel applies the settings, then saves, then draws at its next
+                # tick: a blue trail means the save is over.
+                on, _ = v.panel_buttons()
+                self.switch_on(v, on)
+                self.draw_circle()
+                self.assert_trail(d.BLUE)
+                self.assertEqual(v.ini(), text, "the file is as it was")
+                self.assertEqual(sorted(os.listdir(mount)), ["Vireon.exe", "Vireon.ini", "fill"])
+        finally:
+            subprocess.run(["umount", mount])
+            os.rmdir(mount)
+
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
         with d.Vireon(EXE) as v:
             _, settings = v.panel_buttons()
@@ -219,10 +263,7 @@ class EndToEnd(unittest.TestCase):
             d.x("xdotool", "keydown", "ctrl", "keydown", "shift", "key", "y", "keyup", "shift", "keyup", "ctrl")
             dialog.click(*d.OK_BUTTON)
             self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
-            ini = v.ini()
-            self.assertIn("QVHTOKEYFLAG=1\r\n", ini)
-            self.assertIn("QVHOTKEY=89\r\n", ini)
-            self.assertIn("QVMODIFIERS=6\r\n", ini)
+            v.await_ini("QVHTOKEYFLAG=1\r\n", "QVHOTKEY=89\r\n", "QVMODIFIERS=6\r\n")
             self.assert_hotkey_toggles(v, "ctrl+shift+y")
 
     def test_system_menu_opens_the_about_box(self):

@@ -158,7 +158,8 @@ class Vireon:
 
     def __init__(self, exe, ini=None, args=(), folder=None, cwd=None, program="Vireon.exe", env=None):
         self.folder = folder or tempfile.mkdtemp(prefix="vireon-e2e-")
-        shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
+        if not os.path.exists(os.path.join(self.folder, "Vireon.exe")):
+            shutil.copy(exe, os.path.join(self.folder, "Vireon.exe"))
         if ini is not None:
             with open(os.path.join(self.folder, "Vireon.ini"), "w", newline="") as f:
                 f.write(ini)
@@ -235,6 +236,15 @@ class Vireon:
             return ""
         with open(path, "rb") as f:
             return f.read().decode("ascii", "replace")
+
+    def await_ini(self, *lines, timeout=5.0):
+        """The settings file once it holds every one of `lines`. The panel saves
+        after the settings dialog has returned, so the dialog's window can be
+        gone before the file is written."""
+        def saved():
+            text = self.ini()
+            return text if all(line in text for line in lines) else None
+        return await_state(saved, "Vireon.ini to hold %r" % (lines,), timeout)
 
     def running(self):
         return self.proc.poll() is None

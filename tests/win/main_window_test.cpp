@@ -80,10 +80,12 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     ASSERT_TRUE(::GetVersionExW(&version));
     CLodestarDlg dialog(file);
     ASSERT_TRUE(dialog.Create(nullptr));
-    EXPECT_EQ(dialog.glassMargins.cxLeftWidth, 8);
-    EXPECT_EQ(dialog.glassMargins.cxRightWidth, 9);
-    EXPECT_EQ(dialog.glassMargins.cyTopHeight, 24);
-    EXPECT_EQ(dialog.glassMargins.cyBottomHeight, 5);
+    // 8, 9, 24 and 5 pixels at 96 DPI, as many at the window's own.
+    const int dpi = win::WindowDpi(dialog.hwnd());
+    EXPECT_EQ(dialog.glassMargins.cxLeftWidth, ::MulDiv(8, dpi, 96));
+    EXPECT_EQ(dialog.glassMargins.cxRightWidth, ::MulDiv(9, dpi, 96));
+    EXPECT_EQ(dialog.glassMargins.cyTopHeight, ::MulDiv(24, dpi, 96));
+    EXPECT_EQ(dialog.glassMargins.cyBottomHeight, ::MulDiv(5, dpi, 96));
 
     // From Windows 8 (6.2) on composition is always on; before version 6 there
     // is no window manager; on Vista and 7 it is the user's choice, so only
@@ -116,7 +118,6 @@ TEST_F(MainWindowTest, GlassFollowsTheSystemVersionAndTheCompositionState) {
     // A composition change is followed without losing the margins.
     ::SendMessageW(dialog.hwnd(), 0x031E /* WM_DWMCOMPOSITIONCHANGED */, 0, 0);
     EXPECT_EQ(dialog.glassEnabled, composition);
-    const int dpi = win::WindowDpi(dialog.hwnd());
     EXPECT_EQ(dialog.glassMargins.cyTopHeight, ::MulDiv(24, dpi, 96));
 
     // The band meets the frame at any scale: its pixels follow the window's DPI.

@@ -7,26 +7,49 @@ namespace {
 
 std::function<HWND()> scriptFind;
 std::function<void(HWND)> scriptBody;
+std::function<void(HWND)> scriptGiveUp;
+CPropatyDlg* scriptDialog = nullptr;
+UINT_PTR giveUpTimer = 0;
 
 void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
     const HWND dialog = scriptFind();
     if (!dialog) return;
     ::KillTimer(nullptr, id);
     scriptBody(dialog);
-    if (::IsWindow(dialog)) ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    if (::IsWindow(dialog)) scriptGiveUp(dialog);
+}
+
+// A thread timer's message comes only once no posted message or input is left
+// before it: by then a key or a close the body queued has ended the dialog,
+// and the loop has stopped taking messages.
+void CALLBACK EndByTheScript(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    giveUpTimer = 0;
+    if (scriptDialog) scriptDialog->EndDialog(kEndedByTheScript);
+}
+
+void Schedule(std::function<HWND()> find, std::function<void(HWND)> body, std::function<void(HWND)> giveUp) {
+    scriptFind = std::move(find);
+    scriptBody = std::move(body);
+    scriptGiveUp = std::move(giveUp);
+    ::SetTimer(nullptr, 0, 30, RunScript);
 }
 
 }  // namespace
 
 void Schedule(std::function<HWND()> find, std::function<void(HWND)> body) {
-    scriptFind = std::move(find);
-    scriptBody = std::move(body);
-    ::SetTimer(nullptr, 0, 30, RunScript);
+    Schedule(std::move(find), std::move(body), [](HWND dialog) { ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); });
 }
 
 INT_PTR RunModal(CPropatyDlg& dialog, std::function<void(HWND)> body) {
-    Schedule([&dialog] { return dialog.hwnd(); }, std::move(body));
-    return dialog.DoModal();
+    scriptDialog = &dialog;
+    Schedule([&dialog] { return dialog.hwnd(); }, std::move(body),
+             [](HWND) { giveUpTimer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, EndByTheScript); });
+    const INT_PTR result = dialog.DoModal();
+    if (giveUpTimer) ::KillTimer(nullptr, giveUpTimer);
+    giveUpTimer = 0;
+    scriptDialog = nullptr;
+    return result;
 }
 
 void Click(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

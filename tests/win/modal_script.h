@@ -15,7 +15,12 @@ namespace testing_support {
 // returns, as soon as it exists; if the body leaves the dialog open it is
 // cancelled afterwards, so that a failing test cannot hang.
 void Schedule(std::function<HWND()> find, std::function<void(HWND)> body);
+// What RunModal returns when the body left the dialog open and the script
+// ended it: no way out of the dialog gives it.
+constexpr INT_PTR kEndedByTheScript = 0x5C41;
 // Runs the dialog modally with `body` inside its loop; the DoModal result.
+// Should the dialog still be running once what the body queued has been
+// delivered, the script ends it with kEndedByTheScript.
 INT_PTR RunModal(CPropatyDlg& dialog, std::function<void(HWND)> body);
 
 void Click(HWND dialog, int id);

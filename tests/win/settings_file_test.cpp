@@ -7,7 +7,9 @@
 #include "win/handle.h"
 #include "windows_profile_reader.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using settings::TrailSettings;
@@ -180,53 +182,129 @@ TEST(SettingsFile, ANotepadUtf8FileIsSavedSoThatWindowsReadsTheValues) {
     EXPECT_NE(saved.find("; \xE3\x83\xA1\xE3\x83\xA2\r\n"), std::string::npos);
 }
 
-// Stands in for ReplaceFileW: fails as told, leaving the files as the
-// "ReplaceFileW function" page says each failure leaves them.
-struct FailingReplace {
-    static inline DWORD failure = 0;
-    static inline int failuresLeft = 0;
-    static inline int calls = 0;
-    static BOOL WINAPI Replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
-        ++calls;
-        if (failuresLeft == 0) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
-        --failuresLeft;
-        if (failure == ERROR_UNABLE_TO_MOVE_REPLACEMENT) ::DeleteFileW(replaced);  // gone, no backup asked for
-        if (failure == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)  // under a name of the system's choosing
-            ::MoveFileExW(replaced, (std::wstring(replaced) + L".~sys").c_str(), 0);
-        ::SetLastError(failure);
+// Stands in for the save's file calls: the n-th write stops half way for a
+// full disk, and ReplaceFileW and MoveFileExW fail as told, leaving the files
+// as the "ReplaceFileW function" page says each failure leaves them.
+struct Faults {
+    static constexpr DWORD kOldFileGone = 0xFFFF;  // 1176 as it is without a backup name
+    static inline int failingWrite = 0;
+    static inline int writes = 0;
+    static inline DWORD replaceFailure = 0;
+    static inline int replaceFailuresLeft = 0;
+    static inline int replaces = 0;
+    static inline bool newFileStays = false;  // moving "<path>.new" fails
+
+    static BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+        if (++writes != failingWrite) return ::WriteFile(file, data, size, written, overlapped);
+        ::WriteFile(file, data, size / 2, written, overlapped);
+        ::SetLastError(ERROR_DISK_FULL);
         return FALSE;
+    }
+    static BOOL WINAPI Replace(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID, LPVOID) {
+        ++replaces;
+        if (replaceFailuresLeft == 0) return ::ReplaceFileW(replaced, replacement, backup, flags, nullptr, nullptr);
+        --replaceFailuresLeft;
+        if (replaceFailure == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) ::MoveFileExW(replaced, backup, 0);
+        if (replaceFailure == kOldFileGone) ::DeleteFileW(replaced);
+        ::SetLastError(replaceFailure == kOldFileGone ? ERROR_UNABLE_TO_MOVE_REPLACEMENT : replaceFailure);
+        return FALSE;
+    }
+    static BOOL WINAPI Move(LPCWSTR from, LPCWSTR to, DWORD flags) {
+        if (newFileStays && std::wstring_view(from).ends_with(L".new")) {
+            ::SetLastError(ERROR_IO_DEVICE);
+            return FALSE;
+        }
+        return ::MoveFileExW(from, to, flags);
     }
 };
 
-TEST(SettingsFile, AFailedReplacementLeavesTheOldOrTheNewTextWholeNeverNothing) {
+std::vector<std::wstring> FolderNames(const TempFolder& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(folder.File(L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (std::wstring_view(found.cFileName) != L"." && std::wstring_view(found.cFileName) != L"..")
+            names.emplace_back(found.cFileName);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A full disk at every write of every way a save can go: the folder then holds
+// the old text or the whole new one, under its own name and with its
+// attributes, nothing else, and the save says which.
+TEST(SettingsFile, AFailureAtAnyStepLeavesTheOldOrTheNewTextWholeAndNothingElse) {
+    const std::string oldText = "[OTHER]\r\nold=text\r\n";
+    const std::string newText = "[OTHER]\r\nnew=text, longer than the old\r\n";
     const struct {
         const char* name;
-        DWORD failure;
-        int times;
         win::Written::Way way;
+        DWORD replaceFailure = 0;
+        int times = 0;
+        bool newFileStays = false;
+        bool firstSave = false;
+        bool blocked = false;  // a folder named like the new file
+        bool saves = true;
     } cases[] = {
-        {"1176, the old file gone", ERROR_UNABLE_TO_MOVE_REPLACEMENT, 1, win::Written::Replaced},
-        {"1177, the old file renamed", ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 1, win::Written::Replaced},
-        {"a sharing violation that clears", ERROR_SHARING_VIOLATION, 2, win::Written::Replaced},
-        {"a sharing violation that stays", ERROR_SHARING_VIOLATION, 1000, win::Written::InPlace},
-        {"the old file cannot be removed", ERROR_UNABLE_TO_REMOVE_REPLACED, 1000, win::Written::InPlace},
+        {"replaced", win::Written::Replaced},
+        {"a sharing violation that clears", win::Written::Replaced, ERROR_SHARING_VIOLATION, 2},
+        {"held without delete sharing", win::Written::InPlace, ERROR_SHARING_VIOLATION, 1000},
+        {"1175, the old file cannot be removed", win::Written::InPlace, ERROR_UNABLE_TO_REMOVE_REPLACED, 1000},
+        {"1176, both files keep their names", win::Written::InPlace, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 1},
+        {"1177, the old file under the backup name", win::Written::Replaced, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 1},
+        {"1177 and the new file cannot be moved", win::Written::Replaced, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 1, true},
+        {"the old file gone and the new file cannot be moved", win::Written::Replaced, Faults::kOldFileGone, 1, true},
+        {"an I/O error replacing", win::Written::NotWritten, ERROR_IO_DEVICE, 1, false, false, false, false},
+        {"no room beside the file", win::Written::InPlace, 0, 0, false, false, true},
+        {"a first save", win::Written::Created, 0, 0, false, true},
+        {"a first save with no room beside the file", win::Written::Created, 0, 0, false, true, true},
     };
     for (const auto& c : cases) {
-        TempFolder folder;
-        const std::wstring path = folder.File(L"Vireon.ini");
-        WriteBytes(path, "[OTHER]\r\nold=text\r\n");
-        FailingReplace::failure = c.failure;
-        FailingReplace::failuresLeft = c.times;
-        FailingReplace::calls = 0;
-        const win::Written written = win::WriteReplacing(path, "[OTHER]\r\nnew=text\r\n",
-                                                         ::GetFileAttributesW(path.c_str()), FailingReplace::Replace);
-        EXPECT_EQ(written.way, c.way) << c.name;
-        EXPECT_EQ(ReadBytes(path), "[OTHER]\r\nnew=text\r\n") << c.name;
-        EXPECT_EQ(::GetFileAttributesW(folder.File(L"Vireon.ini.new").c_str()), INVALID_FILE_ATTRIBUTES) << c.name;
-        if (c.times == 2) {
-            EXPECT_EQ(FailingReplace::calls, 3) << c.name << ": retried until it passed";
-        } else if (c.times == 1000) {
-            EXPECT_LE(FailingReplace::calls, 10) << c.name << ": gave up within bounds";
+        bool faultInjected = true;
+        for (int n = 1; faultInjected; ++n) {
+            const std::string name = std::string(c.name) + ", write " + std::to_string(n) + " fails";
+            TempFolder folder;
+            const std::wstring path = folder.File(L"Vireon.ini");
+            const std::wstring blocker = folder.File(L"Vireon.ini.new");
+            std::vector<std::wstring> expectedNames = {L"Vireon.ini"};
+            if (c.blocked) {
+                ::CreateDirectoryW(blocker.c_str(), nullptr);
+                expectedNames.emplace_back(L"Vireon.ini.new");
+            }
+            if (!c.firstSave) {
+                WriteBytes(path, oldText);
+                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+            }
+            Faults::failingWrite = n;
+            Faults::writes = 0;
+            Faults::replaceFailure = c.replaceFailure;
+            Faults::replaceFailuresLeft = c.times;
+            Faults::replaces = 0;
+            Faults::newFileStays = c.newFileStays;
+            const win::Written written =
+                win::WriteReplacing(path, newText, c.firstSave ? "" : oldText, ::GetFileAttributesW(path.c_str()),
+                                    {Faults::Replace, Faults::Move, Faults::Write});
+            faultInjected = Faults::writes >= n;
+            const bool saved = c.saves && !faultInjected;
+            EXPECT_EQ(written.way, saved ? c.way : win::Written::NotWritten) << name;
+            if (c.firstSave && !saved) expectedNames.erase(expectedNames.begin());
+            EXPECT_EQ(FolderNames(folder), expectedNames) << name;
+            if (!c.firstSave || saved) {
+                EXPECT_EQ(ReadBytes(path), saved ? newText : oldText) << name;
+            }
+            if (!c.firstSave) {
+                EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u) << name << ": not hidden";
+            }
+            if (c.times == 2 && saved) {
+                EXPECT_EQ(Faults::replaces, 3) << name << ": retried until it passed";
+            }
+            if (c.times == 1000) {
+                EXPECT_LE(Faults::replaces, 10) << name << ": gave up within bounds";
+            }
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ASSERT_LE(n, 4) << name << ": more writes than any way makes";
         }
     }
 }

@@ -32,6 +32,20 @@ int MiddleColumnCount(const win::BackBuffer& buffer, COLORREF color) {
     return count;
 }
 
+namespace {
+bool queueDelivered = false;
+void CALLBACK QueueDelivered(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    queueDelivered = true;
+}
+}  // namespace
+
+void PumpQueued() {
+    queueDelivered = false;
+    ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, QueueDelivered);
+    PumpUntil([] { return queueDelivered; }, "the messages queued before");
+}
+
 static const wchar_t kPlainClass[] = L"VireonTestPlainWindow";
 
 PlainWindow::PlainWindow(const wchar_t* title, RECT rect, bool visible) {

@@ -61,6 +61,12 @@ bool PumpUntil(Done done, const char* what, int timeoutMs = 5000) {
     return false;
 }
 
+// The way to show that an event does not come where it would be queued
+// already (after a key sent, a message posted): delivers this thread's
+// messages until a timer set now fires, which it does only once no input or
+// posted message is left before it.
+void PumpQueued();
+
 // A fresh folder under the temp directory, removed with its files at scope exit.
 class TempFolder {
 public:
