@@ -85,7 +85,7 @@ def main(exe, out):
         crop(name, os.path.join(out, "trail-tapered-near-pointer.png"), (x0, y0, x1 - x0, y1 - y0))
     # Fading, over a coloured desktop that xcompmgr blends it with, as Windows does.
     d.x11.paint_desktop("#2f5f8f")
-    with d.Compositor(), d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=0\r\nLINEPOINT=2\r\nPOINTPOINT=0\r\nFADE=1\r\n") as v:
+    with d.Compositor(), d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=0\r\nLINEPOINT=2\r\nPOINTPOINT=1\r\nTRANSPARENT=100\r\nFADE=1\r\n") as v:
         on, _ = v.panel_buttons()
         d.click(*on)
         d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
@@ -94,10 +94,9 @@ def main(exe, out):
             d.mouse_move(*point)
             time.sleep(0.05)
         name = os.path.join(out, "trail-fading.png")
-        shot = d.Screenshot(name)
-        x0, y0 = max(0, path[55][0] - 330), max(0, path[55][1] - 200)
-        crop(name, os.path.join(out, "trail-fading-near-pointer.png"),
-             (x0, y0, min(shot.width - x0, 440), min(shot.height - y0, 400)))
+        d.Screenshot(name)
+        # Where the last 700 ms of the figure eight lie.
+        crop(name, os.path.join(out, "trail-fading-near-pointer.png"), (400, 330, 400, 330))
     print("demo screenshots in", out)
     for name in sorted(os.listdir(out)):
         print("  ", name)
