@@ -173,10 +173,11 @@ int wmain() {
                 const double circleMemory = committed();
                 for (int i = 0; i < 100; ++i) sweeping(i);
                 const double sweep = MedianMicros(kTicks, sweeping);
-                std::printf("moving tick, %-22s circle %8.1f us = %5.2f x the curve's (+%.0f KiB); sweep %8.1f us, "
-                            "image %d x %d (+%.0f KiB)\n",
-                            mode.name, tick, tick / curveTick, circleMemory - keyedMemory, sweep,
-                            overlay.backBuffer.width(), overlay.backBuffer.height(), committed() - keyedMemory);
+                std::printf(
+                    "moving tick, %-22s circle %8.1f us = %5.2f x the curve's (+%.0f KiB); sweep %8.1f us, "
+                    "image %d x %d (+%.0f KiB)\n",
+                    mode.name, tick, tick / curveTick, circleMemory - keyedMemory, sweep, overlay.backBuffer.width(),
+                    overlay.backBuffer.height(), committed() - keyedMemory);
                 // Back to the colour key and its fixed image before the next mode.
                 overlay.SetStyle(plain);
                 overlay.UpdateTrail(700, 500);

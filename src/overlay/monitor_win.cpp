@@ -152,8 +152,7 @@ void CMonitorWin::ShowFadingTrail() noexcept {
     SIZE shown = size;
     BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style.opacityPercent), AC_SRC_ALPHA};
     ::UpdateLayeredWindow(hwnd(), nullptr, &position, &shown, image.get(), &origin, 0, &blend, ULW_ALPHA);
-    ::SetWindowPos(hwnd(), InsertAfter(), 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd(), InsertAfter(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
 }
 
 bool CMonitorWin::OverPanel() const noexcept {

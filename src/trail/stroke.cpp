@@ -30,8 +30,7 @@ int CardinalPieces(const Point* points, int count, float tension, BezierPieces& 
     for (int i = 0; i + 1 < count; ++i) {
         const PointF from = at(i);
         const PointF to = at(i + 1);
-        pieces[i] = {from, Plus(from, Times(Minus(to, at(i - 1)), k)), Minus(to, Times(Minus(at(i + 2), from), k)),
-                     to};
+        pieces[i] = {from, Plus(from, Times(Minus(to, at(i - 1)), k)), Minus(to, Times(Minus(at(i + 2), from), k)), to};
     }
     return count - 1;
 }

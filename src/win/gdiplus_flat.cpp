@@ -36,8 +36,7 @@ const Entries* Bind() noexcept {
                      entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI,
                      entries.createBitmapFromScan0, entries.getImageGraphicsContext, entries.disposeImage,
                      entries.setSmoothingMode, entries.createSolidFill, entries.deleteBrush, entries.createPath,
-                     entries.deletePath, entries.addPathPolygon, entries.fillPath,
-                     entries.fillEllipse);
+                     entries.deletePath, entries.addPathPolygon, entries.fillPath, entries.fillEllipse);
     return bound ? &entries : nullptr;
 }
 

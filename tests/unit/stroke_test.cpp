@@ -15,8 +15,7 @@ TEST(Stroke, CardinalPiecesPutTheControlPointsWhereWindowsDoes) {
     const Point points[] = {{0, 0}, {10, 10}, {10, 20}, {30, 10}};
     BezierPieces pieces;
     ASSERT_EQ(CardinalPieces(points, 4, kCurveTension, pieces), 3);
-    const float want[][2] = {{0, 0},     {1.66f, 1.66f}, {8.33f, 6.66f}, {10, 10},
-                             {11.66f, 13.33f}, {6.66f, 20}, {10, 20}};
+    const float want[][2] = {{0, 0}, {1.66f, 1.66f}, {8.33f, 6.66f}, {10, 10}, {11.66f, 13.33f}, {6.66f, 20}, {10, 20}};
     for (int i = 0; i < 2; ++i) {
         const PointF got[] = {pieces[i].from, pieces[i].control1, pieces[i].control2, pieces[i].to};
         for (int k = 0; k < 4; ++k) {

@@ -110,8 +110,7 @@ TEST(TrailGeometry, TrueScaleFrameCoversTheSamplesAndTheMarginWithinTheScreen) {
         EXPECT_EQ(frame.window.top, c.window.top) << c.name;
         EXPECT_EQ(frame.window.right, c.window.right) << c.name;
         EXPECT_EQ(frame.window.bottom, c.window.bottom) << c.name;
-        EXPECT_EQ(std::vector<Point>(frame.path.pixels.begin(), frame.path.pixels.begin() + frame.path.count),
-                  c.pixels)
+        EXPECT_EQ(std::vector<Point>(frame.path.pixels.begin(), frame.path.pixels.begin() + frame.path.count), c.pixels)
             << c.name;
     }
 }

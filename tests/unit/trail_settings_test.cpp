@@ -34,7 +34,8 @@ TEST(TrailSettings, ApplyToStyleFromInitialStyle) {
     } const cases[] = {
         {"defaults", {}, {1, 0, 5, 5, kRed, kYellow, 70, 0}},
         {"both, tapered, fading", {0, 2, 4, 0, 2, 150, 2, 0, 52, 1, 1}, {1, 1, 2, 10, kBlue, kBlack, 150, 0, 1, 1}},
-        {"straight, fading by a hand-edited 5", {0, 2, 4, 0, 2, 150, 1, 0, 52, 1, 5},
+        {"straight, fading by a hand-edited 5",
+         {0, 2, 4, 0, 2, 150, 1, 0, 52, 1, 5},
          {1, 1, 2, 10, kBlue, kBlack, 150, 1, 0, 1}},
         {"a kind of a later version", {0, 2, 4, 0, 2, 150, 3}, {1, 1, 2, 10, kBlue, kBlack, 150, 3, 0}},
         {"points only", {1, 1, 0, 2, 0, -5, -1}, {0, 1, 10, 2, kGreen, kRed, -5, -1}},
@@ -62,11 +63,16 @@ TEST(TrailSettings, AlphaFromOpacity) {
 
 TEST(TrailSettings, FileKeysKeepTheirOrder) {
     const std::pair<std::wstring_view, std::int32_t TrailSettings::*> want[] = {
-        {L"DRAWMODE", &TrailSettings::drawMode},          {L"LINECOLOR", &TrailSettings::lineColorIndex},
-        {L"POINTCOLOR", &TrailSettings::pointColorIndex}, {L"LINEPOINT", &TrailSettings::lineWidthIndex},
-        {L"POINTPOINT", &TrailSettings::pointWidthIndex}, {L"TRANSPARENT", &TrailSettings::opacityPercent},
-        {L"LINEKIND", &TrailSettings::lineKind},          {L"QVHTOKEYFLAG", &TrailSettings::hotkeyEnabled},
-        {L"QVHOTKEY", &TrailSettings::hotkeyKey},         {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
+        {L"DRAWMODE", &TrailSettings::drawMode},
+        {L"LINECOLOR", &TrailSettings::lineColorIndex},
+        {L"POINTCOLOR", &TrailSettings::pointColorIndex},
+        {L"LINEPOINT", &TrailSettings::lineWidthIndex},
+        {L"POINTPOINT", &TrailSettings::pointWidthIndex},
+        {L"TRANSPARENT", &TrailSettings::opacityPercent},
+        {L"LINEKIND", &TrailSettings::lineKind},
+        {L"QVHTOKEYFLAG", &TrailSettings::hotkeyEnabled},
+        {L"QVHOTKEY", &TrailSettings::hotkeyKey},
+        {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
         {L"FADE", &TrailSettings::fade},
     };
     ASSERT_EQ(settings::kSettingKeys.size(), std::size(want));

@@ -31,20 +31,19 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
         bool tabStop;
     };
     const Expected controls[] = {
-        {-1, L"Button", false, false},   {1006, L"Button", true, false},     {1007, L"Button", false, false},
-        {1008, L"Button", false, false}, {-1, L"Button", false, false},      {1024, TRACKBAR_CLASSW, false, true},
-        {1032, L"Button", false, true},
-        {-1, L"Button", false, false},   {-1, L"Button", false, false},      {1009, L"Button", true, false},
-        {1010, L"Button", false, false}, {1011, L"Button", false, false},    {1012, L"Button", false, false},
-        {1013, L"Button", false, false}, {-1, L"Button", false, false},      {1014, L"Button", true, false},
-        {1015, L"Button", false, false}, {1016, L"Button", false, false},    {-1, L"Button", false, false},
-        {1026, L"Button", true, false},  {1027, L"Button", false, false},    {1031, L"Button", false, false},
-        {-1, L"Button", false, false},   {-1, L"Button", false, false},      {1017, L"Button", true, false},
-        {1018, L"Button", false, false}, {1019, L"Button", false, false},    {1020, L"Button", false, false},
-        {1021, L"Button", false, false}, {-1, L"Button", false, false},      {1022, L"Button", true, false},
-        {1023, L"Button", false, false}, {1025, L"Button", false, false},    {-1, L"Button", false, false},
-        {1030, L"Button", false, true},  {1028, HOTKEY_CLASSW, false, true}, {1029, L"Button", false, true},
-        {IDOK, L"Button", false, true},  {IDCANCEL, L"Button", false, true},
+        {-1, L"Button", false, false},   {1006, L"Button", true, false},  {1007, L"Button", false, false},
+        {1008, L"Button", false, false}, {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true},
+        {1032, L"Button", false, true},  {-1, L"Button", false, false},   {-1, L"Button", false, false},
+        {1009, L"Button", true, false},  {1010, L"Button", false, false}, {1011, L"Button", false, false},
+        {1012, L"Button", false, false}, {1013, L"Button", false, false}, {-1, L"Button", false, false},
+        {1014, L"Button", true, false},  {1015, L"Button", false, false}, {1016, L"Button", false, false},
+        {-1, L"Button", false, false},   {1026, L"Button", true, false},  {1027, L"Button", false, false},
+        {1031, L"Button", false, false}, {-1, L"Button", false, false},   {-1, L"Button", false, false},
+        {1017, L"Button", true, false},  {1018, L"Button", false, false}, {1019, L"Button", false, false},
+        {1020, L"Button", false, false}, {1021, L"Button", false, false}, {-1, L"Button", false, false},
+        {1022, L"Button", true, false},  {1023, L"Button", false, false}, {1025, L"Button", false, false},
+        {-1, L"Button", false, false},   {1030, L"Button", false, true},  {1028, HOTKEY_CLASSW, false, true},
+        {1029, L"Button", false, true},  {IDOK, L"Button", false, true},  {IDCANCEL, L"Button", false, true},
     };
     CPropatyDlg dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
