@@ -247,7 +247,9 @@ class EndToEnd(unittest.TestCase):
                 self.assertEqual(v.ini(), text, "the file is as it was")
                 self.assertEqual(sorted(os.listdir(mount)), ["Vireon.exe", "Vireon.ini", "fill"])
         finally:
-            subprocess.run(["umount", mount])
+            # The program's last process lets go of its exe on the tmpfs a moment after it is killed.
+            d.await_state(lambda: subprocess.run(["umount", mount], stderr=subprocess.DEVNULL).returncode == 0,
+                          "the tmpfs at %s to be let go" % mount, 15)
             os.rmdir(mount)
 
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
