@@ -341,11 +341,15 @@ TEST(RendererFade, AlphaFallsWithAgeAlongASmoothLineAndNothingElseIsTouched) {
             if (kind.points && line.samples[i].age != std::floor(line.samples[i].age)) continue;
             const trail::PointF at = line.samples[i].at;
             const int here = static_cast<int>(alpha(static_cast<int>(at.x), static_cast<int>(at.y)));
-            if (i == 0) EXPECT_GE(here, 240) << "the newest end";
+            if (i == 0) {
+                EXPECT_GE(here, 240) << "the newest end";
+            }
             EXPECT_LE(here, previous + 2) << "alpha rises with age at " << at.x << ", " << at.y;
             previous = std::min(previous, here);
         }
-        if (!kind.points) EXPECT_LE(previous, 40) << "the oldest end";
+        if (!kind.points) {
+            EXPECT_LE(previous, 40) << "the oldest end";
+        }
         EXPECT_GT(previous, 0);
     }
 }

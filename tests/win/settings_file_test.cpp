@@ -42,8 +42,7 @@ TEST(SettingsFile, OnlyTheKeysPresentChangeTheirFields) {
     expected.opacityPercent = 40;
     EXPECT_EQ(s, expected);
 
-    WriteBytes(path,
-               "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\n[OTHER]\nLINEKIND=1\n");
+    WriteBytes(path, "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\n[OTHER]\nLINEKIND=1\n");
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.fade, 3);  // on, as any value but 0
     EXPECT_EQ(s.drawMode, 5);
