@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -171,6 +172,42 @@ int wmain() {
                 for (int i = 0; i < 100; ++i) moving(i);
                 const double tick = MedianMicros(kTicks, moving);
                 const double circleMemory = committed();
+                // The circle's last tick taken apart: the drawing, and the window update.
+                const int margin = trail::FadingMargin(buffer, win::BufferDC(buffer).get(), overlay.style);
+                const trail::TrueScaleFrame frame =
+                    trail::FrameTrail(overlay.history, margin, {-100000, -100000, 100000, 100000});
+                const int w = frame.window.right - frame.window.left;
+                const int h = frame.window.bottom - frame.window.top;
+                std::vector<std::uint8_t> claimed(static_cast<size_t>(buffer.width()) * buffer.height());
+                const double drawing = MedianMicros(200, [&](int) {
+                    trail::DrawFadingTrail(buffer, win::BufferDC(buffer).get(), w, h, frame.path, overlay.style,
+                                           claimed.data());
+                });
+                const double update = MedianMicros(200, [&](int i) {
+                    POINT at{frame.window.left + i % 2, frame.window.top};
+                    POINT origin{0, 0};
+                    SIZE size{w, h};
+                    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                    const win::BufferDC image(buffer);
+                    ::UpdateLayeredWindow(overlay.hwnd(), nullptr, &at, &size, image.get(), &origin, 0, &blend,
+                                          ULW_ALPHA);
+                });
+                const double resized = MedianMicros(200, [&](int i) {
+                    POINT at{frame.window.left + i % 2, frame.window.top};
+                    POINT origin{0, 0};
+                    SIZE size{w - (i % 2) * 7, h - (i % 2) * 5};
+                    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                    const win::BufferDC image(buffer);
+                    ::UpdateLayeredWindow(overlay.hwnd(), nullptr, &at, &size, image.get(), &origin, 0, &blend,
+                                          ULW_ALPHA);
+                });
+                const double order = MedianMicros(200, [&](int) {
+                    ::SetWindowPos(overlay.hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                                   SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+                });
+                std::printf(
+                    "  %d x %d px: drawing %.1f us, window update %.1f us (%.1f us resizing), z-order %.1f us\n", w, h,
+                    drawing, update, resized, order);
                 for (int i = 0; i < 100; ++i) sweeping(i);
                 const double sweep = MedianMicros(kTicks, sweeping);
                 std::printf(

@@ -12,11 +12,11 @@ PointF Minus(PointF a, PointF b) noexcept { return {a.x - b.x, a.y - b.y}; }
 PointF Times(PointF a, float k) noexcept { return {a.x * k, a.y * k}; }
 float Length(PointF a) noexcept { return std::hypot(a.x, a.y); }
 
-// Steps a piece is cut into: about one every four pixels of its control polygon.
+// Steps a piece is cut into: about one every six pixels of its control polygon.
 int StepsFor(const BezierPiece& piece) noexcept {
     const float reach = Length(Minus(piece.control1, piece.from)) + Length(Minus(piece.control2, piece.control1)) +
                         Length(Minus(piece.to, piece.control2));
-    return std::clamp(static_cast<int>(reach / 4.0f) + 1, 1, kMaxStepsPerPiece);
+    return std::clamp(static_cast<int>(reach / 6.0f) + 1, 1, kMaxStepsPerPiece);
 }
 
 }  // namespace
@@ -93,17 +93,22 @@ void OutlineStroke(const StrokeSamples& line, StrokeOutline& outline) noexcept {
     }
 }
 
-std::array<PointF, kDiscCorners> DiscCorners(const Disc& disc) noexcept {
-    std::array<PointF, kDiscCorners> corners{};
-    // Through the corners at the radius would cut the circle short by up to
-    // 1 - cos(pi / n) of it; a radius between the two halves the error.
+DiscPolygon DiscCorners(const Disc& disc) noexcept {
     constexpr float kPi = 3.14159265f;
-    const float radius = disc.radius * (1.0f + 1.0f / std::cos(kPi / kDiscCorners)) / 2.0f;
-    for (int k = 0; k < kDiscCorners; ++k) {
-        const float angle = -2.0f * kPi * static_cast<float>(k) / kDiscCorners;
-        corners[k] = {disc.centre.x + radius * std::cos(angle), disc.centre.y + radius * std::sin(angle)};
+    // Through the corners at the radius, a polygon of n corners cuts the
+    // circle short by up to r (1 - cos(pi / n)); a radius between the two
+    // halves that, so n follows from a tolerance of 0.3 / 2 px.
+    const float r = std::max(disc.radius, 0.5f);
+    const int n =
+        std::clamp(static_cast<int>(std::ceil(kPi / std::acos(std::max(1.0f - 0.3f / r, -1.0f)))), 8, kMaxDiscCorners);
+    const float radius = disc.radius * (1.0f + 1.0f / std::cos(kPi / static_cast<float>(n))) / 2.0f;
+    DiscPolygon polygon;
+    polygon.count = n;
+    for (int k = 0; k < n; ++k) {
+        const float angle = -2.0f * kPi * static_cast<float>(k) / static_cast<float>(n);
+        polygon.corners[k] = {disc.centre.x + radius * std::cos(angle), disc.centre.y + radius * std::sin(angle)};
     }
-    return corners;
+    return polygon;
 }
 
 std::uint8_t FadeAlpha(float age, float oldest) noexcept {

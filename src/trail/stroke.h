@@ -85,10 +85,14 @@ struct StrokeOutline {
 };
 void OutlineStroke(const StrokeSamples& line, StrokeOutline& outline) noexcept;
 
-// A disc as a polygon, wound as the quadrilaterals are; within a hundredth of
-// its radius of the circle.
-inline constexpr int kDiscCorners = 24;
-std::array<PointF, kDiscCorners> DiscCorners(const Disc& disc) noexcept;
+// A disc as a polygon, wound as the quadrilaterals are, with as few corners
+// as keep it within about a tenth of a pixel of the circle.
+inline constexpr int kMaxDiscCorners = 24;
+struct DiscPolygon {
+    std::array<PointF, kMaxDiscCorners> corners{};
+    int count = 0;
+};
+DiscPolygon DiscCorners(const Disc& disc) noexcept;
 
 // Alpha of a part of the trail of age `age` out of `oldest`: the head at full
 // alpha, falling evenly to an eighth at the tail.

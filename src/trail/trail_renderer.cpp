@@ -92,10 +92,10 @@ void FillStroke(gdip::GpGraphics* graphics, gdip::ARGB color, const StrokeSample
         gdip::GdipAddPathPolygon(path.get(), corners, 4);
     }
     for (int i = 0; i < outline.discCount; ++i) {
-        const auto disc = DiscCorners(outline.discs[i]);
-        gdip::GpPointF corners[kDiscCorners];
-        for (int c = 0; c < kDiscCorners; ++c) corners[c] = {disc[c].x, disc[c].y};
-        gdip::GdipAddPathPolygon(path.get(), corners, kDiscCorners);
+        const DiscPolygon disc = DiscCorners(outline.discs[i]);
+        gdip::GpPointF corners[kMaxDiscCorners];
+        for (int c = 0; c < disc.count; ++c) corners[c] = {disc.corners[c].x, disc.corners[c].y};
+        gdip::GdipAddPathPolygon(path.get(), corners, disc.count);
     }
     gdip::GdipFillPath(graphics, brush.get(), path.get());
 }

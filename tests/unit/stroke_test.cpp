@@ -56,9 +56,15 @@ TEST(Stroke, ATaperedLineNarrowsEvenlyAndItsOutlineWindsOneWay) {
         return twice / 2;
     };
     for (int i = 0; i < outline.quadCount; ++i) EXPECT_LT(area(outline.quads[i].corners.data(), 4), 0) << i;
-    const auto disc = DiscCorners({{0, 0}, 10.0f});
-    EXPECT_LT(area(disc.data(), kDiscCorners), 0);
-    for (const PointF c : disc) EXPECT_NEAR(std::hypot(c.x, c.y), 10.0f, 0.1f);
+    for (const float radius : {1.0f, 3.5f, 10.0f, 40.0f}) {
+        const DiscPolygon disc = DiscCorners({{0, 0}, radius});
+        EXPECT_LT(area(disc.corners.data(), disc.count), 0) << radius;
+        constexpr float kPi = 3.14159265f;
+        // The polygon's area lies within a fifth of a pixel's width of the circle's, all round.
+        EXPECT_NEAR(-area(disc.corners.data(), disc.count), kPi * radius * radius, 2 * kPi * radius * 0.2f) << radius;
+        EXPECT_LE(disc.count, kMaxDiscCorners);
+    }
+    EXPECT_EQ(DiscCorners({{0, 0}, 3.5f}).count, 8) << "small discs stay cheap";
 }
 
 TEST(Stroke, FadingScalesEachPixelByTheAgeOfTheNewestLineNearIt) {
