@@ -189,16 +189,18 @@ class EndToEnd(unittest.TestCase):
             v.await_ini("FADE=1\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
-            # Rightwards along a row, 30 px a tick, while the screen is read.
-            row = 640
-            mover = threading.Thread(target=d.move_along, args=([(200 + 30 * i, row) for i in range(34)],))
+            # Rightwards along a row, 25 px a tick, while the screen is read.
+            # Judged once the whole history lies on the row: the trail has
+            # left the start, and with it the jump there from the ON button.
+            row, start = 640, 200
+            mover = threading.Thread(target=d.move_along, args=([(start + 25 * i, row) for i in range(40)],))
             mover.start()
 
             def faded():
                 shot = d.Screenshot()
                 xs = [px for px in range(shot.width)
                       if max(abs(a - b) for a, b in zip(shot.pixel(px, row), desktop)) > 24]
-                return (shot, min(xs), max(xs)) if xs and max(xs) - min(xs) > 300 else None
+                return (shot, min(xs), max(xs)) if xs and min(xs) > start + 25 and max(xs) - min(xs) > 300 else None
             shot, tail, head = d.await_state(faded, "a whole trail along the row", 5, 0.05)
             mover.join()
         newest = shot.pixel(head - 4, row)
