@@ -94,8 +94,7 @@ void CControlDlg::OnBnClickedSettings() {
     if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
         settings = dialog.settings;
         ::UnregisterHotKey(hwnd(), kHotkeyId);
-        if (settings.hotkeyEnabled)
-            RegisterTrailHotkey(IDS_HOTKEY_DUPLICATE);
+        if (settings.hotkeyEnabled) RegisterTrailHotkey(IDS_HOTKEY_DUPLICATE);
         ApplySettings();
         SaveSettings();
     }
