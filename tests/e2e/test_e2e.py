@@ -177,6 +177,24 @@ class EndToEnd(unittest.TestCase):
             self.draw_circle()
             self.assert_trail(d.BLUE)
 
+    def test_english_and_japanese_dialogs_save_the_same_file(self):
+        """Under an English locale the settings dialog is the English one, and the
+        same choices in either language leave the same settings file."""
+        saved = {}
+        for language in (d.JAPANESE, d.ENGLISH):
+            title = language["settings"][0]
+            with d.Vireon(EXE, ini="[SYSTEM]\r\nDRAWMODE=2\r\n", env=language["env"]) as v:
+                _, settings = v.panel_buttons()
+                d.click(*settings)
+                dialog = d.SettingsDialog(language=language)
+                other = "Settings" if title == "設定" else "設定"
+                self.assertIsNone(d.find_window(other), "only the %s dialog" % title)
+                dialog.click(*language["line_blue"])
+                dialog.click(*language["fade"])
+                dialog.click(*d.OK_BUTTON)
+                saved[title] = v.await_ini("LINECOLOR=2\r\n", "FADE=1\r\n")
+        self.assertEqual(saved["Settings"], saved["設定"])
+
     def test_fade_chosen_in_the_dialog_fades_the_trail_from_its_colour_into_the_desktop(self):
         desktop = (47, 95, 143)
         d.x11.paint_desktop("#%02x%02x%02x" % desktop)
