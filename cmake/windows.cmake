@@ -111,9 +111,9 @@ if(VIREON_BUILD_TESTS)
     set_tests_properties(win_tests_144dpi PROPERTIES ENVIRONMENT "WINEPREFIX=${vireon_prefix_144}")
 
     # The same windows in English (United States): Wine's resource loader
-    # takes the interface language from LANG, and any but Japanese gives the
-    # English resources. C.UTF-8 is there without building a locale.
-    set(vireon_english "LANG=C.UTF-8;LC_ALL=C.UTF-8;VIREON_LANG=C.UTF-8")
+    # takes the interface language from the locale scripts/wine-run sets, and
+    # any but Japanese gives the English resources.
+    set(vireon_english "VIREON_LANG=C.UTF-8")
     add_test(NAME win_tests_en COMMAND win_tests --gtest_filter=-${input_tests})
     add_test(NAME win_tests_input_en COMMAND win_tests --gtest_filter=${input_tests})
     add_test(NAME win_tests_144dpi_en COMMAND win_tests --gtest_filter=HighDpi*)

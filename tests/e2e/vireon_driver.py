@@ -355,7 +355,7 @@ class SettingsDialog(TemplateDialog):
 # by, the settings dialog's title and client size in dialog units, and the
 # template rectangles where the English template differs.
 JAPANESE = {"env": {}, "settings": ("設定", (334, 213)), "line_blue": (78, 90, 24, 10), "fade": (186, 40, 48, 10)}
-ENGLISH = {"env": {"LANG": "C.UTF-8", "LC_ALL": "C.UTF-8", "VIREON_LANG": "C.UTF-8"},
+ENGLISH = {"env": {"VIREON_LANG": "C.UTF-8"},
            "settings": ("Settings", (394, 213)), "line_blue": (86, 90, 28, 10), "fade": (216, 40, 48, 10)}
 
 # The About box's client size in dialog units, and its OK button.
