@@ -124,16 +124,18 @@ class EndToEnd(unittest.TestCase):
             self.assert_hotkey_toggles(v, "alt+4")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
+        """In either language: the single-instance object is one for both."""
         with d.Vireon(EXE) as first:
             first.panel_buttons()
-            with d.Vireon(EXE) as second:
-                box = d.wait_for(lambda: d.find_window("２重起動"), 15)
-                self.assertIsNotNone(box, "the second start shows its message box")
-                self.assertTrue(second.running())
-                d.key("Return", box)
-                self.assertIsNotNone(second.wait(10), "the second process ends after OK")
-            self.assertTrue(first.running())
-            self.assertIsNotNone(first.main_window(1))
+            for language in (d.JAPANESE, d.ENGLISH):
+                with d.Vireon(EXE, env=language["env"]) as second:
+                    box = d.wait_for(lambda: d.find_window(language["already_running"]), 15)
+                    self.assertIsNotNone(box, "the second start shows its message box")
+                    self.assertTrue(second.running())
+                    d.key("Return", box)
+                    self.assertIsNotNone(second.wait(10), "the second process ends after OK")
+                self.assertTrue(first.running())
+                self.assertIsNotNone(first.main_window(1))
 
     def test_debug_switch_opens_the_console_with_the_banner(self):
         folder = tempfile.mkdtemp(prefix="vireon-e2e-")
