@@ -109,6 +109,18 @@ if(VIREON_BUILD_TESTS)
   if(CMAKE_CROSSCOMPILING_EMULATOR)
     add_test(NAME win_tests_144dpi COMMAND win_tests --gtest_filter=HighDpi*)
     set_tests_properties(win_tests_144dpi PROPERTIES ENVIRONMENT "WINEPREFIX=${vireon_prefix_144}")
+
+    # The same windows in English (United States): Wine's resource loader
+    # takes the interface language from the locale scripts/wine-run sets, and
+    # any but Japanese gives the English resources.
+    set(vireon_english "VIREON_LANG=C.UTF-8")
+    add_test(NAME win_tests_en COMMAND win_tests --gtest_filter=-${input_tests})
+    add_test(NAME win_tests_input_en COMMAND win_tests --gtest_filter=${input_tests})
+    add_test(NAME win_tests_144dpi_en COMMAND win_tests --gtest_filter=HighDpi*)
+    set_tests_properties(win_tests_en PROPERTIES ENVIRONMENT "${vireon_english}")
+    set_tests_properties(win_tests_input_en PROPERTIES LABELS input ENVIRONMENT "${vireon_english}")
+    set_tests_properties(win_tests_144dpi_en PROPERTIES ENVIRONMENT
+      "WINEPREFIX=${vireon_prefix_144};${vireon_english}")
   endif()
 
   # The in-process soak: long, so a test of its own.

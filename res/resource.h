@@ -9,6 +9,18 @@
 #define IDD_SETTINGS 131
 #define IDD_MONITOR 140
 
+// Texts the code shows, in each language's string table
+#define IDS_ON 200
+#define IDS_OFF 201
+#define IDS_HOTKEY_NOT_REGISTERED 202
+#define IDS_HOTKEY_DUPLICATE 203
+#define IDS_HOTKEY_TAKEN_ON_OK 204
+#define IDS_HOTKEY_CURRENT 205
+#define IDS_HOTKEY_FREE 206
+#define IDS_HOTKEY_TAKEN 207
+#define IDS_ALREADY_RUNNING 208
+#define IDS_ALREADY_RUNNING_CAPTION 209
+
 #define IDC_LINK 1000
 #define IDC_ONOFF 1004
 #define IDC_SETTINGS 1025

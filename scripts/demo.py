@@ -65,6 +65,14 @@ def main(exe, out):
                 x1 = min(shot.width, max(p[0] for p in hits) + 60)
                 y1 = min(shot.height, max(p[1] for p in hits) + 60)
                 crop(name, os.path.join(out, f"trail-{shots}-near-pointer.png"), (x0, y0, x1 - x0, y1 - y0))
+    # The settings dialog in English, as any interface language but Japanese shows it.
+    with d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=0\r\n", env=d.ENGLISH["env"]) as v:
+        _, settings = v.panel_buttons()
+        d.click(*settings)
+        dialog = d.SettingsDialog(language=d.ENGLISH)
+        full = os.path.join(out, "desktop-english.png")
+        d.Screenshot(full)
+        crop(full, os.path.join(out, "settings-dialog-english.png"), dialog.window[1:])
     # The tapered curve, lines only at 10 points: the tail narrows with age.
     with d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=2\r\nLINEPOINT=2\r\nLINEKIND=2\r\n") as v:
         on, _ = v.panel_buttons()

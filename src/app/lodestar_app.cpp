@@ -6,8 +6,10 @@
 #include <cstdio>
 
 #include "app/process_modes.h"
+#include "resource.h"
 #include "settings/settings_file.h"
 #include "ui/lodestar_dlg.h"
+#include "win/dialog.h"
 #include "win/gdiplus_flat.h"
 
 CLodestarApp theApp;
@@ -61,7 +63,8 @@ int CLodestarApp::InitInstance() {
     const HANDLE mutex = ::CreateMutexW(nullptr, TRUE, kMutexName);
     if (!mutex) return -1;
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::MessageBoxW(nullptr, L"     Vireonは既に起動されています.     ", L"２重起動", MB_OK);
+        ::MessageBoxW(nullptr, win::ResourceText(IDS_ALREADY_RUNNING).c_str(),
+                      win::ResourceText(IDS_ALREADY_RUNNING_CAPTION).c_str(), MB_OK);
         return -1;
     }
 

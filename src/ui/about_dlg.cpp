@@ -34,10 +34,10 @@ std::optional<LRESULT> CAboutDlg::WindowProc(UINT message, WPARAM wParam, LPARAM
 void AddAboutMenuItem(HWND mainWindow) {
     const HMENU menu = ::GetSystemMenu(mainWindow, FALSE);
     if (!menu) return;
-    wchar_t text[128] = {};
-    if (::LoadStringW(win::ResourceModule(), IDS_ABOUTBOX, text, static_cast<int>(std::size(text))) <= 0) return;
+    const std::wstring text = win::ResourceText(IDS_ABOUTBOX);
+    if (text.empty()) return;
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text);
+    ::AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, text.c_str());
 }
 
 namespace {

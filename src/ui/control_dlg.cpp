@@ -28,7 +28,7 @@ BOOL CControlDlg::OnInitDialog() {
     win::Dialog::OnInitDialog();
     LoadSettings();
     // Registered before the overlay exists, as the panel has always done.
-    if (settings.hotkeyEnabled) RegisterTrailHotkey(L"ホットキーの登録が失敗しました.他のキーに変更してください.");
+    if (settings.hotkeyEnabled) RegisterTrailHotkey(IDS_HOTKEY_NOT_REGISTERED);
 
     overlay.Create(hwnd());
     overlay.panelHwnd = hwnd();
@@ -41,7 +41,7 @@ BOOL CControlDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CControlDlg::RegisterTrailHotkey(const wchar_t* failureMessage) {
+void CControlDlg::RegisterTrailHotkey(UINT failureMessage) {
     if (registerHotKey(hwnd(), kHotkeyId, hotkey::RegistrationModifiers(settings.hotkeyModifiers),
                        static_cast<UINT>(settings.hotkeyKey)))
         return;
@@ -67,10 +67,10 @@ void CControlDlg::OnBnClickedOnOff() {
     UpdateData(true);
     overlay.trailOn = toggleOn;
     if (!toggleOn) {
-        ::SetWindowTextW(Item(IDC_ONOFF), L"ON");
+        ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(IDS_ON).c_str());
         return;
     }
-    ::SetWindowTextW(Item(IDC_ONOFF), L"OFF");
+    ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(IDS_OFF).c_str());
     const HWND mainWindow = ::GetAncestor(hwnd(), GA_ROOT);
     if (::IsIconic(mainWindow)) return;
     // SW_SHOWMINIMIZED would activate the window it minimises and keep the
@@ -94,8 +94,7 @@ void CControlDlg::OnBnClickedSettings() {
     if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
         settings = dialog.settings;
         ::UnregisterHotKey(hwnd(), kHotkeyId);
-        if (settings.hotkeyEnabled)
-            RegisterTrailHotkey(L"ホットキーの登録が重複しています.他のキーに変更してください ");
+        if (settings.hotkeyEnabled) RegisterTrailHotkey(IDS_HOTKEY_DUPLICATE);
         ApplySettings();
         SaveSettings();
     }

@@ -48,5 +48,5 @@ private:
     void OnDestroy() override;
     std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
     // Registers hotkey 103; a failure is printed and shown with the given text.
-    void RegisterTrailHotkey(const wchar_t* failureMessage);
+    void RegisterTrailHotkey(UINT failureMessage);
 };

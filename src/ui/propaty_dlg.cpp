@@ -67,8 +67,7 @@ void CPropatyDlg::OnOK() {
         if (key != settings.hotkeyKey || modifiers != settings.hotkeyModifiers) {
             PrintCombination(modifiers, key);
             if (!TestHotKey(modifiers, key)) {
-                win::ShowMessage(
-                    L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+                win::ShowMessage(IDS_HOTKEY_TAKEN_ON_OK);
                 return;
             }
             settings.hotkeyModifiers = modifiers;
@@ -82,15 +81,14 @@ void CPropatyDlg::OnBnClickedDuplicateCheck() {
     const std::int32_t key = EnteredKey();
     const std::int32_t modifiers = EnteredModifiers();
     if (key == settings.hotkeyKey && modifiers == settings.hotkeyModifiers) {
-        win::ShowMessage(L"現在の設定です。");
+        win::ShowMessage(IDS_HOTKEY_CURRENT);
         return;
     }
     PrintCombination(modifiers, key);
     if (TestHotKey(modifiers, key))
-        win::ShowMessage(L"設定可能です.");
+        win::ShowMessage(IDS_HOTKEY_FREE);
     else
-        win::ShowMessage(
-            L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+        win::ShowMessage(IDS_HOTKEY_TAKEN);
 }
 
 std::optional<LRESULT> CPropatyDlg::OnCommand(WORD id, WORD code) {

@@ -12,6 +12,21 @@ namespace win {
 
 HINSTANCE ResourceModule() noexcept { return ::GetModuleHandleW(nullptr); }
 
+HRSRC FindLocalResource(LPCWSTR type, UINT id) noexcept {
+    // The neutral language asks for "the current language associated with the
+    // calling thread" ("FindResourceExW function", Microsoft Docs): the loader's
+    // own choice, with its fallbacks, rather than one the program would guess.
+    return ::FindResourceExW(ResourceModule(), type, MAKEINTRESOURCEW(id), MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
+}
+
+std::wstring ResourceText(UINT id) {
+    // A length of zero hands back the read-only text itself ("LoadStringW
+    // function", Microsoft Docs), so no text is ever cut at a buffer's end.
+    const wchar_t* text = nullptr;
+    const int length = ::LoadStringW(ResourceModule(), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
+}
+
 namespace {
 
 // The WM_CTLCOLOR* messages carry their kind in the message number:
@@ -39,7 +54,7 @@ std::pair<std::u16string, std::uint16_t> GuiFont() {
 
 std::vector<std::uint8_t> FrameworkTemplate(UINT templateId) {
     const HMODULE module = ResourceModule();
-    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));
+    const HRSRC found = FindLocalResource(RT_DIALOG, templateId);
     const auto* bytes =
         found ? static_cast<const std::uint8_t*>(::LockResource(::LoadResource(module, found))) : nullptr;
     if (!bytes) return {};

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "win/data_exchange.h"
@@ -13,6 +14,14 @@ namespace win {
 
 // The module whose resources hold the dialog templates, icons and strings.
 HINSTANCE ResourceModule() noexcept;
+
+// Resource `id` of `type` in the language the system's resource loader chose
+// for this thread, the one the dialog functions and LoadStringW take, so that
+// what is read here never mixes with another language's texts. Null when absent.
+HRSRC FindLocalResource(LPCWSTR type, UINT id) noexcept;
+
+// String `id` of the string table in that language; empty when absent.
+std::wstring ResourceText(UINT id);
 
 // Template `templateId` with the font the dialog framework the program's
 // dialogs were designed with gives it: on a system with double-byte character

@@ -1,5 +1,6 @@
 #include "win/message_box.h"
 
+#include "win/dialog.h"
 #include "win/module_path.h"
 
 namespace win {
@@ -17,5 +18,7 @@ int ShowMessage(const wchar_t* text) {
     const std::wstring caption = AppName();
     return ::MessageBoxW(::GetActiveWindow(), text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
+
+int ShowMessage(UINT textId) { return ShowMessage(ResourceText(textId).c_str()); }
 
 }  // namespace win

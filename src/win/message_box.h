@@ -14,4 +14,7 @@ std::wstring AppName();
 // owned by the active window of this thread, if any.
 int ShowMessage(const wchar_t* text);
 
+// The same box with string `textId` of the resources.
+int ShowMessage(UINT textId);
+
 }  // namespace win

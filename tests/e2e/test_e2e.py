@@ -124,16 +124,18 @@ class EndToEnd(unittest.TestCase):
             self.assert_hotkey_toggles(v, "alt+4")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
+        """In either language: the single-instance object is one for both."""
         with d.Vireon(EXE) as first:
             first.panel_buttons()
-            with d.Vireon(EXE) as second:
-                box = d.wait_for(lambda: d.find_window("２重起動"), 15)
-                self.assertIsNotNone(box, "the second start shows its message box")
-                self.assertTrue(second.running())
-                d.key("Return", box)
-                self.assertIsNotNone(second.wait(10), "the second process ends after OK")
-            self.assertTrue(first.running())
-            self.assertIsNotNone(first.main_window(1))
+            for language in (d.JAPANESE, d.ENGLISH):
+                with d.Vireon(EXE, env=language["env"]) as second:
+                    box = d.wait_for(lambda: d.find_window(language["already_running"]), 15)
+                    self.assertIsNotNone(box, "the second start shows its message box")
+                    self.assertTrue(second.running())
+                    d.key("Return", box)
+                    self.assertIsNotNone(second.wait(10), "the second process ends after OK")
+                self.assertTrue(first.running())
+                self.assertIsNotNone(first.main_window(1))
 
     def test_debug_switch_opens_the_console_with_the_banner(self):
         folder = tempfile.mkdtemp(prefix="vireon-e2e-")
@@ -176,6 +178,24 @@ class EndToEnd(unittest.TestCase):
             self.switch_on(v, on)
             self.draw_circle()
             self.assert_trail(d.BLUE)
+
+    def test_english_and_japanese_dialogs_save_the_same_file(self):
+        """Under an English locale the settings dialog is the English one, and the
+        same choices in either language leave the same settings file."""
+        saved = {}
+        for language in (d.JAPANESE, d.ENGLISH):
+            title = language["settings"][0]
+            with d.Vireon(EXE, ini="[SYSTEM]\r\nDRAWMODE=2\r\n", env=language["env"]) as v:
+                _, settings = v.panel_buttons()
+                d.click(*settings)
+                dialog = d.SettingsDialog(language=language)
+                other = "Settings" if title == "設定" else "設定"
+                self.assertIsNone(d.find_window(other), "only the %s dialog" % title)
+                dialog.click(*language["line_blue"])
+                dialog.click(*language["fade"])
+                dialog.click(*d.OK_BUTTON)
+                saved[title] = v.await_ini("LINECOLOR=2\r\n", "FADE=1\r\n")
+        self.assertEqual(saved["Settings"], saved["設定"])
 
     def test_fade_chosen_in_the_dialog_fades_the_trail_from_its_colour_into_the_desktop(self):
         desktop = (47, 95, 143)

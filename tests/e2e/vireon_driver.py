@@ -346,9 +346,17 @@ class TemplateDialog:
 class SettingsDialog(TemplateDialog):
     """The settings dialog, once it is open."""
 
-    def __init__(self, timeout=10.0):
-        super().__init__(await_state(lambda: find_window("設定"), "the settings dialog", timeout), (334, 213))
+    def __init__(self, timeout=10.0, language=None):
+        title, units = (language or JAPANESE)["settings"]
+        super().__init__(await_state(lambda: find_window(title), "the settings dialog", timeout), units)
 
+
+# The languages the program speaks: the environment Wine picks its resources
+# by, the settings dialog's title and client size in dialog units, and the
+# template rectangles where the English template differs.
+JAPANESE = {"env": {}, "already_running": "２重起動", "settings": ("設定", (334, 213)), "line_blue": (78, 90, 24, 10), "fade": (186, 40, 48, 10)}
+ENGLISH = {"env": {"VIREON_LANG": "C.UTF-8"}, "already_running": "Already Running",
+           "settings": ("Settings", (394, 213)), "line_blue": (86, 90, 28, 10), "fade": (216, 40, 48, 10)}
 
 # The About box's client size in dialog units, and its OK button.
 ABOUT_UNITS = (191, 86)

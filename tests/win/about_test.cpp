@@ -15,6 +15,7 @@
 #include "ui/about_dlg.h"
 #include "ui/lodestar_dlg.h"
 #include "version.h"
+#include "win/dialog.h"
 #include "win/module_path.h"
 
 using testing_support::TempFolder;
@@ -81,7 +82,7 @@ TEST_F(AboutTest, SystemMenuEndsWithASeparatorAndTheAboutEntry) {
     EXPECT_EQ(::GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
     wchar_t text[64] = {};
     ::GetMenuStringW(menu, count - 1, text, 64, MF_BYPOSITION);
-    EXPECT_STREQ(text, L"バージョン情報 Vireon(&A)...");
+    EXPECT_STREQ(text, testing_support::InLanguage(L"バージョン情報 Vireon(&A)...", L"&About Vireon..."));
 }
 
 TEST_F(AboutTest, CommandsTenToNineteenHexOpenItAndShowTheVersion) {
@@ -200,3 +201,31 @@ TEST(Manifest, OneLanguageNeutralManifestAsksForCommonControlsSixAndPerMonitorDp
 }
 
 }  // namespace
+
+// Every template and string block with text is found in the interface's own
+// language, never by a fallback into the other one; the templates without
+// text are found whatever the language.
+TEST(Resources, TextsComeFromTheInterfaceLanguageAndTheTextlessOnesFromAny) {
+    const LANGID language = testing_support::ExpectedResourceLanguage();
+    const auto block = [](UINT stringId) { return static_cast<UINT>(stringId / 16 + 1); };
+    const std::pair<LPCWSTR, UINT> texts[] = {
+        {RT_DIALOG, IDD_MAIN},
+        {RT_DIALOG, IDD_CONTROL},
+        {RT_DIALOG, IDD_SETTINGS},
+        {RT_DIALOG, IDD_ABOUTBOX},
+        {RT_STRING, block(IDS_ABOUTBOX)},
+        {RT_STRING, block(IDS_ON)},
+        {RT_STRING, block(IDS_ALREADY_RUNNING_CAPTION)},
+    };
+    for (const auto& [type, id] : texts) {
+        const HRSRC own = ::FindResourceExW(nullptr, type, MAKEINTRESOURCEW(id), language);
+        EXPECT_NE(own, nullptr) << id;
+        EXPECT_EQ(win::FindLocalResource(type, id), own) << id;
+    }
+    EXPECT_NE(win::FindLocalResource(RT_DIALOG, IDD_MONITOR), nullptr);
+    EXPECT_NE(win::FindLocalResource(RT_GROUP_ICON, IDI_APP), nullptr);
+    EXPECT_EQ(win::ResourceText(IDS_ALREADY_RUNNING_CAPTION),
+              testing_support::InLanguage(L"２重起動", L"Already Running"));
+    EXPECT_EQ(win::ResourceText(IDS_ON), L"ON");
+    EXPECT_EQ(win::ResourceText(1), L"");
+}

@@ -117,7 +117,9 @@ TEST_F(ControlPanelTest, TakenHotkeyShowsTheMessageAndThePanelStillComesUp) {
         MessageBoxRecorder boxes;
         Start("[SYSTEM]\r\nQVHTOKEYFLAG=1\r\n");
         ASSERT_EQ(boxes.boxes().size(), 1u);
-        EXPECT_EQ(boxes.boxes()[0].text, L"ホットキーの登録が失敗しました.他のキーに変更してください.");
+        EXPECT_EQ(boxes.boxes()[0].text,
+                  testing_support::InLanguage(L"ホットキーの登録が失敗しました.他のキーに変更してください.",
+                                              L"The hotkey could not be registered. Choose another key."));
         EXPECT_EQ(boxes.boxes()[0].caption, L"win_tests");
     }
     ::UnregisterHotKey(other.hwnd(), 1);

@@ -83,8 +83,11 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     EXPECT_EQ(settingsSize.cx, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cx);
     EXPECT_EQ(settingsSize.cy, testing_support::TemplateSizeAtDpi(settingsDialog.hwnd(), IDD_SETTINGS, 144).cy);
     testing_support::ExpectLaidOutInside(settingsDialog.hwnd(), "the settings dialog");
-    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
-    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), L"透明度(薄い⇔濃い)", {IDC_OPACITY, IDC_FADE});
+    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
+                                          {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(),
+                                          testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
+                                          {IDC_OPACITY, IDC_FADE});
     settingsDialog.DestroyWindow();
 
     CAboutDlg about;

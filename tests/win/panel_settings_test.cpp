@@ -33,7 +33,8 @@ protected:
     void TearDown() override { panel->DestroyWindow(); }
     // Presses the settings button and runs `body` inside the dialog.
     void Settings(std::function<void(HWND)> body) {
-        Schedule([] { return ::FindWindowW(L"#32770", L"設定"); }, std::move(body));
+        Schedule([] { return ::FindWindowW(L"#32770", testing_support::InLanguage(L"設定", L"Settings")); },
+                 std::move(body));
         ::SendMessageW(panel->Item(IDC_SETTINGS), BM_CLICK, 0, 0);
     }
     std::string File() const { return ReadBytes(folder.File(L"Vireon.ini")); }
@@ -99,7 +100,9 @@ TEST_F(PanelSettingsTest, NewlyEnabledHotkeyTakenElsewhereIsReportedAndStillSave
         Click(d, IDOK);
     });
     ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].text, L"ホットキーの登録が重複しています.他のキーに変更してください ");
+    EXPECT_EQ(boxes.boxes()[0].text,
+              testing_support::InLanguage(L"ホットキーの登録が重複しています.他のキーに変更してください ",
+                                          L"The hotkey is already registered. Choose another key."));
     EXPECT_EQ(panel->settings.hotkeyEnabled, 1);
     EXPECT_NE(File().find("QVHTOKEYFLAG=1\r\n"), std::string::npos);
     ::UnregisterHotKey(other.hwnd(), 1);

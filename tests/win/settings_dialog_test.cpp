@@ -49,7 +49,7 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
     ASSERT_TRUE(dialog.Create(nullptr));
     wchar_t caption[16] = {};
     ::GetWindowTextW(dialog.hwnd(), caption, 16);
-    EXPECT_STREQ(caption, L"設定");
+    EXPECT_STREQ(caption, testing_support::InLanguage(L"設定", L"Settings"));
 
     // The template as stored: the dialog manager and the controls add styles of their own later.
     const std::vector<win::TemplateControl> items = testing_support::StoredTemplate(IDD_SETTINGS).controls;
@@ -64,12 +64,12 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
     EXPECT_EQ(items[5].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
     EXPECT_EQ(items[35].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
     EXPECT_EQ(items[37].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[38].text, u"キャンセル");
-    EXPECT_EQ(items[4].text, u"透明度(薄い⇔濃い)");
-    EXPECT_EQ(items[6].text, u"フェード");
+    EXPECT_EQ(items[38].text, testing_support::InLanguage(u"キャンセル", u"Cancel"));
+    EXPECT_EQ(items[4].text, testing_support::InLanguage(u"透明度(薄い⇔濃い)", u"Opacity (light - dark)"));
+    EXPECT_EQ(items[6].text, testing_support::InLanguage(u"フェード", u"Fade"));
     EXPECT_EQ(items[6].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
-    EXPECT_EQ(items[33].text, u"HotKey(On/Off)");
-    EXPECT_EQ((items[32].x), 270);
+    EXPECT_EQ(items[33].text, testing_support::InLanguage(u"HotKey(On/Off)", u"Hotkey (On/Off)"));
+    EXPECT_EQ((items[32].x), testing_support::InLanguage(270, 318));
     EXPECT_EQ((items[32].cx), 42);
     // 曲線, 直線, 先細り on one row, spaced as the three choices of 描画対象.
     for (int i = 0; i < 3; ++i) {
@@ -96,17 +96,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
         ::MapWindowPoints(nullptr, dialog.hwnd(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    RECT hotkey{180, 162, 180 + 78, 162 + 14};
+    RECT hotkey = testing_support::InLanguage(RECT{180, 162, 180 + 78, 162 + 14}, RECT{210, 162, 210 + 90, 162 + 14});
     ::MapDialogRect(dialog.hwnd(), &hotkey);
     EXPECT_EQ(placed(IDC_HOTKEY).left, hotkey.left);
     EXPECT_EQ(placed(IDC_HOTKEY).bottom, hotkey.bottom);
-    RECT black{288, 90, 288 + 24, 90 + 10};
+    RECT black = testing_support::InLanguage(RECT{288, 90, 288 + 24, 90 + 10}, RECT{345, 90, 345 + 30, 90 + 10});
     ::MapDialogRect(dialog.hwnd(), &black);
     EXPECT_EQ(placed(IDC_POINT_BLACK).left, black.left);
     EXPECT_EQ(placed(IDC_POINT_BLACK).top, black.top);
     testing_support::ExpectLaidOutInside(dialog.hwnd(), "the settings dialog");
-    testing_support::ExpectInsideGroupBox(dialog.hwnd(), L"描画方法", {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
-    testing_support::ExpectInsideGroupBox(dialog.hwnd(), L"透明度(薄い⇔濃い)", {IDC_OPACITY, IDC_FADE});
+    testing_support::ExpectInsideGroupBox(dialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
+                                          {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(dialog.hwnd(),
+                                          testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
+                                          {IDC_OPACITY, IDC_FADE});
     dialog.DestroyWindow();
 }
 
@@ -231,7 +234,9 @@ TEST(SettingsDialog, OkTestsOnlyAnEnabledChangedCombination) {
         EXPECT_EQ(result, testing_support::kEndedByTheScript) << "OK ended the dialog";
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].text,
-                  L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+                  testing_support::InLanguage(
+                      L"HotKey設定は既に他のアプリケーションで使用されています。他の組み合わせに変更してください.",
+                      L"This hotkey is already used by another application. Choose another combination."));
         EXPECT_EQ(dialog.settings.hotkeyKey, '4');
     }
     ::UnregisterHotKey(other.hwnd(), 1);
@@ -257,10 +262,13 @@ TEST(SettingsDialog, DuplicateCheckReportsCurrentFreeOrTakenAndChangesNothing) {
                        }),
               IDCANCEL);
     ASSERT_EQ(boxes.boxes().size(), 3u);
-    EXPECT_EQ(boxes.boxes()[0].text, L"現在の設定です。");
-    EXPECT_EQ(boxes.boxes()[1].text, L"設定可能です.");
-    EXPECT_EQ(boxes.boxes()[2].text,
-              L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.");
+    EXPECT_EQ(boxes.boxes()[0].text, testing_support::InLanguage(L"現在の設定です。", L"This is the current hotkey."));
+    EXPECT_EQ(boxes.boxes()[1].text, testing_support::InLanguage(L"設定可能です.", L"This hotkey is available."));
+    EXPECT_EQ(
+        boxes.boxes()[2].text,
+        testing_support::InLanguage(
+            L"このキーの組み合わせは既に他のアプリケーションで使用されています。他の組み合わせに変更してください.",
+            L"This key combination is already used by another application. Choose another combination."));
     EXPECT_EQ(dialog.settings.hotkeyKey, '4');
     EXPECT_EQ(dialog.settings.hotkeyModifiers, MOD_ALT);
     // The test registrations ask not to repeat, as the real one does.

@@ -67,8 +67,18 @@ PlainWindow::~PlainWindow() {
     if (hwnd_) ::DestroyWindow(hwnd_);
 }
 
+bool JapaneseInterface() { return PRIMARYLANGID(::GetThreadUILanguage()) == LANG_JAPANESE; }
+
+LANGID ExpectedResourceLanguage() {
+    return JapaneseInterface() ? MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)
+                               : MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+}
+
 win::DialogTemplate StoredTemplate(UINT templateId) {
-    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5));
+    HRSRC found = ::FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(templateId), ExpectedResourceLanguage());
+    if (!found)
+        found = ::FindResourceExW(nullptr, RT_DIALOG, MAKEINTRESOURCEW(templateId),
+                                  MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL));
     if (!found) return {};
     const auto* bytes = static_cast<const std::uint8_t*>(::LockResource(::LoadResource(nullptr, found)));
     return win::ReadDialogTemplate(bytes, ::SizeofResource(nullptr, found)).value_or(win::DialogTemplate{});
@@ -101,6 +111,32 @@ SIZE TemplateSizeAtDpi(HWND dialog, UINT templateId, int dpi) {
     return {::MulDiv(stored.cx, baseX, 4), ::MulDiv(stored.cy, metrics.tmHeight, 8)};
 }
 
+// A button's text on one line in its font: a push button's, check box's or
+// radio's within its ideal size, a group box's caption with a character's
+// room at each end.
+static void ExpectButtonTextFits(HWND button, const RECT& r, const char* name) {
+    const LONG_PTR type = ::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK;
+    if (type == BS_GROUPBOX) {
+        wchar_t text[128] = {};
+        const int length = ::GetWindowTextW(button, text, 128);
+        const HDC dc = ::GetDC(button);
+        const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0)));
+        SIZE extent{}, letter{};
+        ::GetTextExtentPoint32W(dc, text, length, &extent);
+        ::GetTextExtentPoint32W(dc, L"x", 1, &letter);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(button, dc);
+        EXPECT_LE(extent.cx + 2 * letter.cx, r.right - r.left)
+            << name << ": the caption of group box \"" << testing::PrintToString(std::wstring(text))
+            << "\" is wider than its box";
+        return;
+    }
+    SIZE ideal{};
+    ::SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+    EXPECT_LE(ideal.cx, r.right - r.left) << name << ": the text of button " << ::GetDlgCtrlID(button) << " is cut ("
+                                          << ideal.cx << " px in " << r.right - r.left << ")";
+}
+
 void ExpectLaidOutInside(HWND dialog, const char* name) {
     RECT client{};
     ::GetClientRect(dialog, &client);
@@ -113,7 +149,8 @@ void ExpectLaidOutInside(HWND dialog, const char* name) {
         dialog,
         [](HWND child, LPARAM data) -> BOOL {
             const auto& w = *reinterpret_cast<const Walk*>(data);
-            if (!::IsWindowVisible(child)) return TRUE;
+            // Its own style, so that a dialog not yet shown is checked as well.
+            if (!(::GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE)) return TRUE;
             RECT r{};
             ::GetWindowRect(child, &r);
             EXPECT_TRUE(r.left >= w.client.left && r.top >= w.client.top && r.right <= w.client.right &&
@@ -130,6 +167,7 @@ void ExpectLaidOutInside(HWND dialog, const char* name) {
                                                       << ideal.cx << " px in " << r.right - r.left << ")";
                 EXPECT_LE(ideal.cy, r.bottom - r.top) << w.name << ": the link's text is taller than its box";
             }
+            if (std::wstring(className) == L"Button") ExpectButtonTextFits(child, r, w.name);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&walk));

@@ -84,7 +84,22 @@ private:
 std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, const std::string& bytes);
 
-// Template `templateId` as the resource stores it; empty when it cannot be read.
+// Whether this process's user interface is Japanese. The texts then come from
+// the Japanese resources, and from the English (United States) ones on any
+// other interface language: the Windows runner's, or LANG=C.UTF-8 under Wine.
+bool JapaneseInterface();
+
+// The expected text in the language the resources should have been taken in.
+template <class Text>
+Text InLanguage(Text japanese, Text english) {
+    return JapaneseInterface() ? japanese : english;
+}
+
+// That language's id, as the resource script writes it.
+LANGID ExpectedResourceLanguage();
+
+// Template `templateId` as the resource stores it in the expected language
+// (or language-neutral, for templates without text); empty when it cannot be read.
 win::DialogTemplate StoredTemplate(UINT templateId);
 
 // The pixel size of `dialog`'s client area, made from template `templateId`,
