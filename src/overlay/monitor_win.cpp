@@ -60,11 +60,8 @@ void CMonitorWin::SwitchPresentation() noexcept {
     ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
     if (!style.fade) {
         // Back to the fixed size the colour key's fitting works in.
-        if (backBuffer.width() != keyedSize_.cx || backBuffer.height() != keyedSize_.cy) {
-            const int dpi = backBuffer.dpi();
+        if (backBuffer.width() != keyedSize_.cx || backBuffer.height() != keyedSize_.cy)
             backBuffer.Create(keyedSize_.cx, keyedSize_.cy);
-            backBuffer.SetDpi(dpi);
-        }
         ::SetWindowPos(self, nullptr, 0, 0, keyedSize_.cx, keyedSize_.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
         ApplyLayeredAttributes();
@@ -130,11 +127,8 @@ void CMonitorWin::ShowFadingTrail() noexcept {
 
     // The image grows to the largest trail yet, never past the screen, and
     // never shrinks: a drawing tick allocates nothing once it is big enough.
-    if (size.cx > backBuffer.width() || size.cy > backBuffer.height()) {
-        const int dpi = backBuffer.dpi();
+    if (size.cx > backBuffer.width() || size.cy > backBuffer.height())
         backBuffer.Create(std::max<int>(size.cx, backBuffer.width()), std::max<int>(size.cy, backBuffer.height()));
-        backBuffer.SetDpi(dpi);
-    }
     const size_t pixels = static_cast<size_t>(backBuffer.width()) * static_cast<size_t>(backBuffer.height());
     if (claimed_.size() < pixels) claimed_.resize(pixels);
     const win::BufferDC image(backBuffer);

@@ -28,7 +28,8 @@ public:
     int height() const noexcept { return height_; }
 
     // The DPI the image is drawn for: that of the monitor its window is on.
-    // 0 (the default) stands for the resolution its DC reports.
+    // 0 (the default) stands for the resolution its DC reports. An image made
+    // again keeps it.
     int dpi() const noexcept { return dpi_; }
     void SetDpi(int dpi) noexcept { dpi_ = dpi; }
 
