@@ -17,6 +17,20 @@ def figure_eight(cx, cy, rx, ry, steps):
             for t in (2 * math.pi * i / steps for i in range(steps + 1))]
 
 
+def switch_on_and_draw(v):
+    """Switches the trail on and moves the pointer along most of a figure
+    eight; the screenshot that follows shows the whole tail. Returns the
+    pointer's last spot."""
+    on, _ = v.panel_buttons()
+    d.click(*on)
+    d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
+    path = figure_eight(640, 480, 260, 300, 90)[:56]
+    for point in path:
+        d.mouse_move(*point)
+        time.sleep(0.05)
+    return path[-1]
+
+
 def crop(source, target, box):
     x0, y0, w, h = box
     subprocess.run(["convert", source, "-crop", f"{w}x{h}+{x0}+{y0}", "+repage", target], check=True)
@@ -75,17 +89,11 @@ def main(exe, out):
         crop(full, os.path.join(out, "settings-dialog-english.png"), dialog.window[1:])
     # The tapered curve, lines only at 10 points: the tail narrows with age.
     with d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=2\r\nLINEPOINT=2\r\nLINEKIND=2\r\n") as v:
-        on, _ = v.panel_buttons()
-        d.click(*on)
-        d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
-        path = figure_eight(640, 480, 260, 300, 90)
-        for point in path[:56]:
-            d.mouse_move(*point)
-            time.sleep(0.05)
+        last = switch_on_and_draw(v)
         # Taken while the tail is whole: at rest it shrinks to the pointer.
         name = os.path.join(out, "trail-tapered.png")
         shot = d.Screenshot(name)
-        hits = shot.find(d.RED) + [path[55]]
+        hits = shot.find(d.RED) + [last]
         x0 = max(0, min(p[0] for p in hits) - 60)
         y0 = max(0, min(p[1] for p in hits) - 60)
         x1 = min(shot.width, max(p[0] for p in hits) + 60)
@@ -94,13 +102,7 @@ def main(exe, out):
     # Fading, over a coloured desktop that xcompmgr blends it with, as Windows does.
     d.x11.paint_desktop("#2f5f8f")
     with d.Compositor(), d.Vireon(exe, ini="[SYSTEM]\r\nDRAWMODE=0\r\nLINEPOINT=2\r\nPOINTPOINT=1\r\nTRANSPARENT=100\r\nFADE=1\r\n") as v:
-        on, _ = v.panel_buttons()
-        d.click(*on)
-        d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
-        path = figure_eight(640, 480, 260, 300, 90)
-        for point in path[:56]:
-            d.mouse_move(*point)
-            time.sleep(0.05)
+        switch_on_and_draw(v)
         name = os.path.join(out, "trail-fading.png")
         d.Screenshot(name)
         # Where the last 700 ms of the figure eight lie.
