@@ -46,12 +46,12 @@ bool MayPass(DWORD error) noexcept {
 // Calls `attempt` until it returns ERROR_SUCCESS, fails for good, or five
 // retries over about 300 ms have failed; ERROR_SUCCESS or the last error.
 template <class Attempt>
-DWORD WithRetries(Attempt attempt) {
+DWORD WithRetries(const FileCalls& calls, Attempt attempt) {
     constexpr int kRetries = 5;
     for (int retry = 0;; ++retry) {
         const DWORD error = attempt();
         if (error == ERROR_SUCCESS || !MayPass(error) || retry == kRetries) return error;
-        ::Sleep(10u << retry);
+        calls.sleep(10u << retry);
     }
 }
 
@@ -66,7 +66,7 @@ File CreateForWriting(const std::wstring& path, DWORD creation, DWORD share = 0)
 // where it lives on, else its bytes.
 Written PutInPlace(const std::wstring& path, const std::wstring& temporary, const std::wstring& backup,
                    const std::string& bytes, const std::string& old, DWORD attributes, const FileCalls& calls) {
-    const DWORD moved = WithRetries([&] {
+    const DWORD moved = WithRetries(calls, [&] {
         return Succeeded(
             calls.move(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     });
@@ -156,7 +156,7 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, const
     const std::wstring temporary = path + L".new";
     const std::wstring backup = path + L".old";
     File file;
-    const DWORD notMade = WithRetries([&] {
+    const DWORD notMade = WithRetries(calls, [&] {
         file = CreateForWriting(temporary, CREATE_ALWAYS);
         return file ? ERROR_SUCCESS : Failed();
     });
@@ -176,7 +176,7 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, const
     file.reset();
     if (!exists) {
         const DWORD error =
-            WithRetries([&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
+            WithRetries(calls, [&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
         ::DeleteFileW(temporary.c_str());
         return {Written::NotWritten, error};
@@ -188,7 +188,7 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, const
     // without one, 1177 leaves it under a name of the system's choosing
     // ("ReplaceFileW function"). One left by an interrupted save is ours.
     ::DeleteFileW(backup.c_str());
-    const DWORD error = WithRetries([&] {
+    const DWORD error = WithRetries(calls, [&] {
         return Succeeded(calls.replace(path.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                                        nullptr, nullptr));
     });

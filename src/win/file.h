@@ -22,6 +22,8 @@ struct FileCalls {
     decltype(&::ReplaceFileW) replace = ::ReplaceFileW;
     decltype(&::MoveFileExW) move = ::MoveFileExW;
     decltype(&::WriteFile) write = ::WriteFile;
+    // The pause between two tries of a step another program may be holding up.
+    decltype(&::Sleep) sleep = ::Sleep;
 };
 
 struct Written {

@@ -1,7 +1,5 @@
 #include "win/next_window.h"
 
-#include "win/dwm.h"
-
 namespace win {
 
 // GetWindow in a loop can run forever or reach a window destroyed meanwhile,
@@ -9,7 +7,7 @@ namespace win {
 // A destroyed window ends it, as GetWindow then returns no window.
 constexpr int kMostWindowsWalked = 4096;
 
-HWND NextWindowDown(HWND window) noexcept {
+HWND NextWindowDown(HWND window, bool (*isCloaked)(HWND)) noexcept {
     int walked = 0;
     for (HWND next = ::GetWindow(window, GW_HWNDNEXT); next && walked < kMostWindowsWalked;
          next = ::GetWindow(next, GW_HWNDNEXT), ++walked) {
@@ -18,7 +16,7 @@ HWND NextWindowDown(HWND window) noexcept {
         // activating it would switch the user's desktop.
         if (::IsWindowVisible(next) && !::IsIconic(next) && ::IsWindowEnabled(next) &&
             !(exStyle & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE)) && ::GetAncestor(next, GA_ROOTOWNER) != window &&
-            !IsCloaked(next))
+            !isCloaked(next))
             return next;
     }
     return nullptr;

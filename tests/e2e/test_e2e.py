@@ -6,7 +6,6 @@ import re
 import shutil
 import subprocess
 import tempfile
-import threading
 import unittest
 
 import vireon_driver as d
@@ -43,27 +42,33 @@ class ShippedExe(unittest.TestCase):
 
 @unittest.skipUnless(os.environ.get("DISPLAY"), "needs the test display")
 class EndToEnd(unittest.TestCase):
-    END = (760, 500)
-
-    def draw_circle(self):
-        """Moves the pointer once round a circle ending at END."""
-        d.move_along(d.circle(640, 500, 120))
+    CENTRE, RADIUS = (640, 500), 120
 
     def assert_trail(self, color):
-        """The trail of `color` is drawn near END; waits for the tick that draws it."""
+        """While the pointer circles, screenshots show the trail of `color` on the
+        circle, and nothing of it elsewhere once the jump onto the circle has left
+        the history: taken as often as it takes, each while the pointer moves."""
+        def far(hits):
+            return [p for p in hits if max(abs(p[0] - self.CENTRE[0]), abs(p[1] - self.CENTRE[1])) > self.RADIUS + 60]
+        last = [[]]
+
         def drawn():
-            hits = d.Screenshot().find(color)
-            return hits if len(hits) > 100 else None
-        hits = d.wait_for(drawn, 5, 0.1)
-        self.assertTrue(hits, "no trail of %r" % (color,))
-        far = [p for p in hits if max(abs(p[0] - self.END[0]), abs(p[1] - self.END[1])) > 400]
-        self.assertEqual(far, [], "trail pixels far from the pointer")
+            last[0] = d.Screenshot().find(color)
+            return len(last[0]) > 100 and not far(last[0])
+        with d.Circling(*self.CENTRE, self.RADIUS):
+            d.wait_for(drawn, 10, 0)
+        self.assertGreater(len(last[0]), 100, "no trail of %r" % (color,))
+        self.assertEqual(far(last[0])[:10], [], "trail pixels far from the pointer")
 
     def assert_no_trail(self):
-        """No trail is left; waits for the tick that hides it."""
-        left = d.wait_for(lambda: not d.Screenshot().find(d.RED), 5, 0.1)
-        self.assertTrue(left, "the trail is still shown")
-
+        """While the pointer circles, no trail is shown: once a screenshot shows
+        none (the tick that hides it may still be to come), none shows for as
+        long as the pointer takes to go twice round the circle."""
+        with d.Circling(*self.CENTRE, self.RADIUS) as circling:
+            self.assertTrue(d.wait_for(lambda: not d.Screenshot().find(d.RED), 10, 0), "the trail is still shown")
+            rounds = circling.rounds()
+            while circling.rounds() < rounds + 2:
+                self.assertEqual(d.Screenshot().find(d.RED), [], "a trail while the pointer moves")
     def switch_on(self, v, on):
         """Clicks ON and waits for the main window to minimise, as switching on does."""
         d.click(*on)
@@ -74,22 +79,18 @@ class EndToEnd(unittest.TestCase):
         d.mouse_move(900, 700)
         d.key(combo, v.main_window())
         self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
-        self.draw_circle()
         self.assert_trail(d.RED)
         # The hotkey leaves the keyboard where it was: with the main window here.
         d.key(combo, v.main_window())
-        self.draw_circle()
         self.assert_no_trail()
 
     def test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it(self):
         with d.Vireon(EXE) as v:
             on, _ = v.panel_buttons()
-            self.draw_circle()
             self.assert_no_trail()
             d.click(*on)
             iconic = d.wait_for(lambda: v.main_window()[4] < 40, 5)
             self.assertTrue(iconic, "switching on minimises the main window")
-            self.draw_circle()
             self.assert_trail(d.RED)
 
             # Restore the main window from its minimised bar and switch off.
@@ -99,7 +100,6 @@ class EndToEnd(unittest.TestCase):
             self.assertTrue(d.wait_for(lambda: v.main_window()[4] > 100, 5))
             on, _ = v.panel_buttons()
             d.click(*on)
-            self.draw_circle()
             self.assert_no_trail()
             self.assertTrue(v.running())
 
@@ -112,7 +112,6 @@ class EndToEnd(unittest.TestCase):
                           program="bin\\Vireon.exe") as v:
                 on, _ = v.panel_buttons()
                 self.switch_on(v, on)
-                self.draw_circle()
                 self.assert_trail(d.BLUE)
                 self.assertFalse(os.path.exists(os.path.join(folder, "bin", "Vireon.ini")))
         finally:
@@ -176,7 +175,6 @@ class EndToEnd(unittest.TestCase):
             v.await_ini("LINECOLOR=2\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
-            self.draw_circle()
             self.assert_trail(d.BLUE)
 
     def test_english_and_japanese_dialogs_save_the_same_file(self):
@@ -209,22 +207,37 @@ class EndToEnd(unittest.TestCase):
             v.await_ini("FADE=1\r\n")
             on, _ = v.panel_buttons()
             self.switch_on(v, on)
-            # Rightwards along a row, 25 px a tick, while the screen is read.
-            # Judged once the whole history lies on the row: the trail has
-            # left the start, and with it the jump there from the ON button.
-            row, start = 640, 200
-            mover = threading.Thread(target=d.move_along, args=([(start + 25 * i, row) for i in range(40)],))
-            mover.start()
+            row, start, step, end, width = 640, 200, 20, 1000, 1280
+            pointer = d.x11.Display()
+            try:
+                def coloured(px0, px1):
+                    """x of every pixel of the row between px0 and px1 that is not the desktop."""
+                    line = pointer.strip(px0, row, px1 - px0)
+                    return [px0 + i // 3 for i in range(0, len(line), 3)
+                            if max(abs(a - b) for a, b in zip(line[i:i + 3], desktop)) > 24]
 
-            def faded():
-                shot = d.Screenshot()
-                xs = [px for px in range(shot.width)
-                      if max(abs(a - b) for a, b in zip(shot.pixel(px, row), desktop)) > 24]
-                return (shot, min(xs), max(xs)) if xs and min(xs) > start + 25 and max(xs) - min(xs) > 300 else None
-            shot, tail, head = d.await_state(faded, "a whole trail along the row", 5, 0.05)
-            mover.join()
-        newest = shot.pixel(head - 4, row)
-        oldest = shot.pixel(tail + 2, row)
+                # Rightwards along the row, each step once the trail's newest end
+                # has followed the pointer there, so that the steps keep pace
+                # with the program however slow the machine.
+                for px in range(start, end + 1, step):
+                    pointer.move(px, row)
+                    behind = 0 if px == start else 6  # the first step comes from the ON button, not along the row
+                    d.await_state(lambda: px - behind in coloured(px - behind, px - behind + 1),
+                                  "the trail's newest end at x = %d" % px, 10, 0)
+
+                # The pointer rests at the end, and the trail is read from the row
+                # alone once all of it lies there, the jump from the ON button
+                # gone: every tick now takes the oldest step away, and none of
+                # that matters to the fade from one end to the other.
+                def whole():
+                    xs = coloured(0, width)
+                    return (pointer.strip(0, row, width), min(xs), max(xs)) \
+                        if xs and min(xs) > start + step and max(xs) >= end - 6 and max(xs) - min(xs) > 100 else None
+                line, tail, head = d.await_state(whole, "a whole trail along the row", 10, 0)
+            finally:
+                pointer.close()
+        newest = tuple(line[3 * (head - 4):3 * (head - 4) + 3])
+        oldest = tuple(line[3 * (tail + 2):3 * (tail + 2) + 3])
         self.assertTrue(newest[0] > 220 and newest[1] < 40 and newest[2] < 60, "the newest end %r" % (newest,))
         self.assertLess(max(abs(a - b) for a, b in zip(oldest, desktop)), 48, "the oldest end %r" % (oldest,))
 
@@ -264,7 +277,6 @@ class EndToEnd(unittest.TestCase):
                 # tick: a blue trail means the save is over.
                 on, _ = v.panel_buttons()
                 self.switch_on(v, on)
-                self.draw_circle()
                 self.assert_trail(d.BLUE)
                 self.assertEqual(v.ini(), text, "the file is as it was")
                 self.assertEqual(sorted(os.listdir(mount)), ["Vireon.exe", "Vireon.ini", "fill"])
@@ -311,7 +323,6 @@ class EndToEnd(unittest.TestCase):
             # The planted version.dll answers every call with a failure.
             self.assertTrue(v.about_box() == about, "the About box shows the version as without the planted DLLs")
             self.switch_on(v, on)
-            self.draw_circle()
             self.assert_trail(d.RED)  # the default curve, drawn with GDI+
             # Wine's own user32 imports version.dll and so loads the planted one
             # in this mode (Windows' user32 is a KnownDLL without that import);

@@ -6,6 +6,7 @@ import shutil
 import subprocess
 import tempfile
 import sys
+import threading
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -286,6 +287,39 @@ def move_along(points, tick=0.05):
     for px, py in points:
         mouse_move(px, py)
         time.sleep(tick)
+
+
+class Circling:
+    """Moves the pointer round and round a circle, a step every 50 ms, while
+    the block runs: whatever a check reads meanwhile, and however long it takes,
+    it reads it while the pointer moves. `steps` counts the steps made."""
+
+    def __init__(self, cx, cy, r, steps=24):
+        self.points = circle(cx, cy, r, steps)[:-1]
+        self.steps = 0
+        self._stop = threading.Event()
+
+    def _run(self):
+        pointer = x11.Display()
+        try:
+            while not self._stop.is_set():
+                pointer.move(*self.points[self.steps % len(self.points)])
+                self.steps += 1
+                self._stop.wait(0.05)
+        finally:
+            pointer.close()
+
+    def __enter__(self):
+        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self._stop.set()
+        self._thread.join(10)
+
+    def rounds(self):
+        return self.steps // len(self.points)
 
 
 def circle(cx, cy, r, steps=24):

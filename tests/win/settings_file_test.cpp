@@ -192,6 +192,7 @@ struct Faults {
     static inline int replaceFailuresLeft = 0;
     static inline int replaces = 0;
     static inline bool newFileStays = false;  // moving "<path>.new" fails
+    static inline DWORD slept = 0;            // milliseconds of pauses between tries, not waited
 
     static BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
         if (++writes != failingWrite) return ::WriteFile(file, data, size, written, overlapped);
@@ -215,6 +216,7 @@ struct Faults {
         }
         return ::MoveFileExW(from, to, flags);
     }
+    static void WINAPI Sleep(DWORD milliseconds) { slept += milliseconds; }
 };
 
 std::vector<std::wstring> FolderNames(const TempFolder& folder) {
@@ -282,9 +284,10 @@ TEST(SettingsFile, AFailureAtAnyStepLeavesTheOldOrTheNewTextWholeAndNothingElse)
             Faults::replaceFailuresLeft = c.times;
             Faults::replaces = 0;
             Faults::newFileStays = c.newFileStays;
+            Faults::slept = 0;
             const win::Written written =
                 win::WriteReplacing(path, newText, c.firstSave ? "" : oldText, ::GetFileAttributesW(path.c_str()),
-                                    {Faults::Replace, Faults::Move, Faults::Write});
+                                    {Faults::Replace, Faults::Move, Faults::Write, Faults::Sleep});
             faultInjected = Faults::writes >= n;
             const bool saved = c.saves && !faultInjected;
             EXPECT_EQ(written.way, saved ? c.way : win::Written::NotWritten) << name;
@@ -301,6 +304,9 @@ TEST(SettingsFile, AFailureAtAnyStepLeavesTheOldOrTheNewTextWholeAndNothingElse)
             }
             if (c.times == 1000) {
                 EXPECT_LE(Faults::replaces, 10) << name << ": gave up within bounds";
+                if (Faults::replaces > 0) {
+                    EXPECT_GE(Faults::slept, 300u) << name << ": paused between the tries";
+                }
             }
             ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             ASSERT_LE(n, 4) << name << ": more writes than any way makes";
