@@ -30,17 +30,26 @@ double Now() {
     return static_cast<double>(t.QuadPart) / frequency;
 }
 
-// Median time of `run` in microseconds over `count` calls.
+// Each figure takes at most about this long, so that the whole run ends in
+// about a minute even where a call takes tens of milliseconds (a fading tick
+// under Wine without a compositor).
+constexpr double kSecondsPerFigure = 1.0;
+constexpr int kFewestCalls = 10;
+
+// Median time of `run` in microseconds over `count` calls, or over as many as
+// fit in the time a figure may take (never fewer than a few).
 double MedianMicros(int count, const std::function<void(int)>& run) {
     std::vector<double> samples;
     samples.reserve(static_cast<size_t>(count));
+    const double began = Now();
     for (int i = 0; i < count; ++i) {
+        if (i >= kFewestCalls && Now() - began > kSecondsPerFigure) break;
         const double start = Now();
         run(i);
         samples.push_back((Now() - start) * 1e6);
     }
-    std::nth_element(samples.begin(), samples.begin() + count / 2, samples.end());
-    return samples[static_cast<size_t>(count / 2)];
+    std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(samples.size() / 2), samples.end());
+    return samples[samples.size() / 2];
 }
 
 }  // namespace
@@ -81,7 +90,8 @@ int wmain() {
             ::GdiFlush();
         });
         ::ReleaseDC(overlay.hwnd(), window);
-        std::printf("baseline: full clear %.1f us, 1:1 blit %.1f us (medians of %d)\n", clear, blit, kTicks);
+        std::printf("baseline: full clear %.1f us, 1:1 blit %.1f us (medians of up to %d calls or %.0f s a figure)\n", clear,
+                    blit, kTicks, kSecondsPerFigure);
 
         struct Mode {
             const char* name;
@@ -92,16 +102,20 @@ int wmain() {
             {"lines only (curve)", 1, 0, 0, 0}, {"points only", 0, 1, 0, 0},
         };
         // A pointer moving along a circle, 40 px a tick: every tick draws.
-        const auto moving = [&](int i) {
+        const auto along = [](double i) {
             const double a = i * 0.25;
-            overlay.UpdateTrail(640 + static_cast<int>(300 * std::cos(a)), 500 + static_cast<int>(250 * std::sin(a)));
+            return POINT{640 + static_cast<int>(300 * std::cos(a)), 500 + static_cast<int>(250 * std::sin(a))};
+        };
+        const auto moving = [&](int i) {
+            const POINT at = along(i);
+            overlay.UpdateTrail(at.x, at.y);
         };
         for (const Mode& mode : modes) {
             overlay.style.drawLines = mode.lines;
             overlay.style.drawPoints = mode.points;
             overlay.style.straightLines = mode.straight;
             overlay.style.taperedCurve = mode.tapered;
-            for (int i = 0; i < 100; ++i) moving(i);  // warm-up
+            for (int i = 0; i < 30; ++i) moving(i);  // warm-up
             const double tick = MedianMicros(kTicks, moving);
             win::PumpMessages();
             // The same tick's drawing alone, without the window calls (placement,
@@ -169,46 +183,66 @@ int wmain() {
                 fading.taperedCurve = mode.tapered;
                 fading.fade = 1;
                 overlay.SetStyle(fading);
-                for (int i = 0; i < 100; ++i) moving(i);
+                for (int i = 0; i < 30; ++i) moving(i);
                 const double tick = MedianMicros(kTicks, moving);
                 const double circleMemory = committed();
+                // Between two samples on the circle, three frames, the pointer a
+                // quarter, a half and three quarters of the way to the next.
+                std::vector<double> frameTimes;
+                const double framesBegan = Now();
+                for (int i = 0; i < kTicks && (i < kFewestCalls || Now() - framesBegan < kSecondsPerFigure); ++i) {
+                    moving(i);
+                    for (int k = 1; k <= 3; ++k) {
+                        const POINT at = along(i + k / 4.0);
+                        const double start = Now();
+                        overlay.DrawFrame(at.x, at.y);
+                        frameTimes.push_back((Now() - start) * 1e6);
+                    }
+                }
+                std::nth_element(frameTimes.begin(),
+                                 frameTimes.begin() + static_cast<std::ptrdiff_t>(frameTimes.size() / 2),
+                                 frameTimes.end());
+                const double frame = frameTimes[frameTimes.size() / 2];
                 // The circle's last tick taken apart: the drawing, and the window update.
-                const int margin = trail::FadingMargin(buffer, win::BufferDC(buffer).get(), overlay.style);
-                const trail::TrueScaleFrame frame =
+                const int margin = trail::FadingMargin(buffer, nullptr, overlay.style);
+                const trail::TrueScaleFrame sample =
                     trail::FrameTrail(overlay.history, margin, {-100000, -100000, 100000, 100000});
-                const int w = frame.window.right - frame.window.left;
-                const int h = frame.window.bottom - frame.window.top;
-                std::vector<std::uint8_t> claimed(static_cast<size_t>(buffer.width()) * buffer.height());
-                const double drawing = MedianMicros(200, [&](int) {
-                    trail::DrawFadingTrail(buffer, win::BufferDC(buffer).get(), w, h, frame.path, overlay.style,
-                                           claimed.data());
-                });
-                const double update = MedianMicros(200, [&](int i) {
-                    POINT at{frame.window.left + i % 2, frame.window.top};
+                const trail::Rect region{0, 0, sample.window.right - sample.window.left,
+                                         sample.window.bottom - sample.window.top};
+                const int w = std::min(region.right, buffer.width());
+                const int h = std::min(region.bottom, buffer.height());
+                trail::FadingCanvas canvas;
+                canvas.Attach(buffer);
+                const double drawing = MedianMicros(
+                    200, [&](int) { trail::DrawFadingTrail(canvas, region, sample.path, overlay.style); });
+                const auto updating = [&](int i, bool resizing) {
+                    POINT at{sample.window.left + i % 2, sample.window.top};
                     POINT origin{0, 0};
-                    SIZE size{w, h};
+                    SIZE size{w - resizing * (i % 2) * 7, h - resizing * (i % 2) * 5};
                     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                    const win::BufferDC image(buffer);
-                    ::UpdateLayeredWindow(overlay.hwnd(), nullptr, &at, &size, image.get(), &origin, 0, &blend,
+                    ::UpdateLayeredWindow(overlay.hwnd(), nullptr, &at, &size, canvas.dc(), &origin, 0, &blend,
                                           ULW_ALPHA);
+                };
+                const trail::StrokeSamples head = trail::HeadLine(
+                    {sample.path.pixels[0].x + 30, sample.path.pixels[0].y + 10}, sample.path,
+                    !overlay.style.straightLines, static_cast<float>(canvas.Pixels(overlay.style.lineWidthPt)));
+                const trail::Rect headRect = trail::LineBounds(head, 2.0f);
+                const double headDrawing = MedianMicros(200, [&](int) {
+                    canvas.Restore(headRect);
+                    trail::DrawFadingHead(canvas, headRect, head, sample.path, overlay.style);
                 });
-                const double resized = MedianMicros(200, [&](int i) {
-                    POINT at{frame.window.left + i % 2, frame.window.top};
-                    POINT origin{0, 0};
-                    SIZE size{w - (i % 2) * 7, h - (i % 2) * 5};
-                    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-                    const win::BufferDC image(buffer);
-                    ::UpdateLayeredWindow(overlay.hwnd(), nullptr, &at, &size, image.get(), &origin, 0, &blend,
-                                          ULW_ALPHA);
-                });
+                const double update = MedianMicros(200, [&](int i) { updating(i, false); });
+                const double resized = MedianMicros(200, [&](int i) { updating(i, true); });
+                canvas.Detach();
                 const double order = MedianMicros(200, [&](int) {
                     ::SetWindowPos(overlay.hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
                                    SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
                 });
                 std::printf(
-                    "  %d x %d px: drawing %.1f us, window update %.1f us (%.1f us resizing), z-order %.1f us\n", w, h,
-                    drawing, update, resized, order);
-                for (int i = 0; i < 100; ++i) sweeping(i);
+                    "  %d x %d px: drawing %.1f us, window update %.1f us (%.1f us resizing), z-order %.1f us; "
+                    "a frame between samples %.1f us = %.2f x the sample's tick, its head's drawing %.1f us\n",
+                    w, h, drawing, update, resized, order, frame, frame / tick, headDrawing);
+                for (int i = 0; i < 30; ++i) sweeping(i);
                 const double sweep = MedianMicros(kTicks, sweeping);
                 std::printf(
                     "moving tick, %-22s circle %8.1f us = %5.2f x the curve's (+%.0f KiB); sweep %8.1f us, "

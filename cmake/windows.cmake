@@ -38,8 +38,10 @@ add_library(vireon_win STATIC
   src/win/dpi.cpp
   src/win/file.cpp
   src/win/dwm.cpp
+  src/win/frame_clock.cpp
   src/win/next_window.cpp
   src/trail/trail_renderer.cpp
+  src/overlay/fading_layer.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
   src/app/process_modes.cpp

@@ -52,6 +52,8 @@ void CMonitorWin::SetStyle(const trail::TrailStyle& newStyle) noexcept {
 void CMonitorWin::SwitchPresentation() noexcept {
     const HWND self = hwnd();
     ::ShowWindow(self, SW_HIDE);
+    frames.Stop();
+    fading.Release();
     // A window that was given SetLayeredWindowAttributes takes
     // UpdateLayeredWindow only after its layered style has been cleared and
     // set again, and the other way round ("Using Layered Windows", Microsoft Docs).
@@ -66,7 +68,6 @@ void CMonitorWin::SwitchPresentation() noexcept {
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
         ApplyLayeredAttributes();
     }
-    claimed_ = {};
     // The next tick draws in the new way, also for a resting pointer.
     restDrawn = 0;
 }
@@ -74,15 +75,33 @@ void CMonitorWin::SwitchPresentation() noexcept {
 void CMonitorWin::UpdateTrail(int x, int y) {
     trail::ShiftHistory(history, {x, y});
     if (!trailOn) {
+        frames.Stop();
+        // The fading image is given back while the trail is off; the colour key's is kept.
+        if (style.fade) fading.Release();
         ::ShowWindow(hwnd(), SW_HIDE);
         return;
+    }
+    restTicks_ = trail::IsAtRest(history) ? restTicks_ + 1 : 0;
+    if (style.fade) {
+        // Frames run while the pointer moves: from a sample that differs from
+        // the one before to one that does not.
+        if (history[0] == history[1])
+            frames.Stop();
+        else
+            frames.Start(hwnd(), kFrameTimerId);
+        // A flick's large image is given back once the pointer has rested a
+        // while; the resting trail is shown again in a small one.
+        if (restTicks_ == kRestTicksBeforeShrinking && fading.shown()) {
+            fading.Release();
+            ShowFadingTrail(history[0]);
+        }
     }
     if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
     if (style.fade) {
         const int drawnAt = backBuffer.dpi();
-        ShowFadingTrail();
+        ShowFadingTrail(history[0]);
         // As below: moved onto a monitor of another DPI, drawn again at once.
-        if (backBuffer.dpi() != drawnAt) ShowFadingTrail();
+        if (backBuffer.dpi() != drawnAt) ShowFadingTrail(history[0]);
         return;
     }
 
@@ -105,6 +124,17 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     ::UpdateWindow(hwnd());
 }
 
+void CMonitorWin::DrawFrame(int x, int y) {
+    if (!trailOn || !style.fade) return;
+    const trail::Point pointer{x, y};
+    if (OverPanel(pointer)) {
+        fading.Hide(hwnd());
+        return;
+    }
+    // The head has run out of the window: the trail is placed anew around it.
+    if (!fading.ShowFrame(hwnd(), pointer)) ShowFadingTrail(pointer);
+}
+
 void CMonitorWin::DrawTrail() {
     // One DC for the whole drawing, given back before the window is painted.
     const win::BufferDC dc(backBuffer);
@@ -113,46 +143,24 @@ void CMonitorWin::DrawTrail() {
     newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
 }
 
-void CMonitorWin::ShowFadingTrail() noexcept {
-    int margin = 0;
-    {
-        const win::BufferDC dc(backBuffer);
-        margin = trail::FadingMargin(backBuffer, dc.get(), style);
+void CMonitorWin::ShowFadingTrail(trail::Point pointer) noexcept {
+    // Nothing is drawn for a window that stays hidden.
+    if (OverPanel()) {
+        fading.Hide(hwnd());
+        return;
     }
     const trail::Rect screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                              ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
                              ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    const trail::TrueScaleFrame frame = trail::FrameTrail(history, margin, screen);
-    const SIZE size{frame.window.right - frame.window.left, frame.window.bottom - frame.window.top};
-
-    // The image grows to the largest trail yet, never past the screen, and
-    // never shrinks: a drawing tick allocates nothing once it is big enough.
-    if (size.cx > backBuffer.width() || size.cy > backBuffer.height())
-        backBuffer.Create(std::max<int>(size.cx, backBuffer.width()), std::max<int>(size.cy, backBuffer.height()));
-    const size_t pixels = static_cast<size_t>(backBuffer.width()) * static_cast<size_t>(backBuffer.height());
-    if (claimed_.size() < pixels) claimed_.resize(pixels);
-    const win::BufferDC image(backBuffer);
-    trail::DrawFadingTrail(backBuffer, image.get(), size.cx, size.cy, frame.path, style, claimed_.data());
-    newestDrawnPos = frame.path.pixels[0];
-
-    if (OverPanel()) {
-        ::ShowWindow(hwnd(), SW_HIDE);
-        return;
-    }
-    // One call moves, sizes and paints, so no frame shows the old trail at
-    // the new place; the opacity is the constant alpha over the image's own.
-    POINT position{frame.window.left, frame.window.top};
-    POINT origin{0, 0};
-    SIZE shown = size;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style.opacityPercent), AC_SRC_ALPHA};
-    ::UpdateLayeredWindow(hwnd(), nullptr, &position, &shown, image.get(), &origin, 0, &blend, ULW_ALPHA);
-    ::SetWindowPos(hwnd(), InsertAfter(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    fading.ShowSample(hwnd(), InsertAfter(), history, style, screen, pointer);
+    newestDrawnPos = fading.newest();
 }
 
-bool CMonitorWin::OverPanel() const noexcept {
-    const POINT pointer{history[0].x, history[0].y};
+bool CMonitorWin::OverPanel() const noexcept { return OverPanel(history[0]); }
+
+bool CMonitorWin::OverPanel(trail::Point pointer) const noexcept {
     RECT panel{};
-    return ::GetWindowRect(panelHwnd, &panel) && ::PtInRect(&panel, pointer);
+    return ::GetWindowRect(panelHwnd, &panel) && ::PtInRect(&panel, POINT{pointer.x, pointer.y});
 }
 
 HWND CMonitorWin::InsertAfter() noexcept {
@@ -184,8 +192,14 @@ std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPAR
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
     case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(reinterpret_cast<SIZE*>(lParam));
     case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam)); return 0;
-    default: return win::Dialog::WindowProc(message, wParam, lParam);
+    case WM_TIMER:
+        if (wParam != kFrameTimerId) break;
+        if (POINT pointer{}; ::GetCursorPos(&pointer)) DrawFrame(pointer.x, pointer.y);
+        return 0;
+    case WM_DESTROY: frames.Stop(); break;
+    default: break;
     }
+    return win::Dialog::WindowProc(message, wParam, lParam);
 }
 
 void CMonitorWin::OnPaint() {

@@ -4,12 +4,13 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
 
+#include "overlay/fading_layer.h"
 #include "trail/trail_geometry.h"
 #include "trail/trail_style.h"
 #include "win/back_buffer.h"
 #include "win/dialog.h"
+#include "win/frame_clock.h"
 #include "win/gdi.h"
 
 // Title of the companion program's window that the overlay keeps just below.
@@ -24,6 +25,9 @@ public:
     void ResetOverlay();
     // One timer tick with the pointer's screen position.
     void UpdateTrail(int x, int y);
+    // A frame between two ticks with the pointer's live position: the fading
+    // trail's head drawn on to it.
+    void DrawFrame(int x, int y);
     // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
     void PlaceWindow();
 
@@ -41,6 +45,12 @@ public:
     trail::TrailStyle style;
     HWND panelHwnd = nullptr;
     std::int32_t restDrawn = 0;
+    // The fading trail's window and image, and the clock of its frames.
+    FadingLayer fading{backBuffer};
+    win::FrameClock frames;
+    static constexpr UINT_PTR kFrameTimerId = 2;
+    // Resting ticks after which a fading trail gives its image back.
+    static constexpr int kRestTicksBeforeShrinking = 20;
 
 protected:
     std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -50,10 +60,11 @@ private:
     void ApplyLayeredAttributes() const noexcept;
     // From the colour key to per-pixel alpha or back.
     void SwitchPresentation() noexcept;
-    // A fading tick: the trail at true scale, drawn and shown in one update.
-    void ShowFadingTrail() noexcept;
+    // A fading tick: the trail at true scale, its head at `pointer`, drawn and shown in one update.
+    void ShowFadingTrail(trail::Point pointer) noexcept;
     // Whether the pointer is over the panel, where the overlay hides.
     bool OverPanel() const noexcept;
+    bool OverPanel(trail::Point pointer) const noexcept;
     // The window above which the overlay keeps itself.
     static HWND InsertAfter() noexcept;
     void OnPaint();
@@ -66,6 +77,6 @@ private:
 
     // The window's size for the colour key, from its template.
     SIZE keyedSize_{};
-    // Scratch room of the fading drawing, one byte a pixel of the image.
-    std::vector<std::uint8_t> claimed_;
+    // Ticks the pointer has rested for.
+    int restTicks_ = 0;
 };

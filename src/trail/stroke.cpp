@@ -74,6 +74,36 @@ StrokeSamples SampleLine(const PlacedPath& path, bool curved, float headWidth, f
     return line;
 }
 
+StrokeSamples HeadLine(Point pointer, const PlacedPath& path, bool curved, float width) noexcept {
+    if (path.count == 0 || pointer == path.pixels[0]) return {};
+    PlacedPath joined;
+    joined.pixels[0] = pointer;
+    joined.count = std::min(path.count, 2) + 1;
+    for (int i = 1; i < joined.count; ++i) joined.pixels[i] = path.pixels[i - 1];
+    StrokeSamples line = SampleLine(joined, curved, width, width);
+    // Only the first piece: from the pointer to the newest sample.
+    int kept = 0;
+    while (kept < line.count && line.samples[kept].age <= 1.0f) ++kept;
+    line.count = kept;
+    line.oldest = 1.0f;
+    return line;
+}
+
+Rect LineBounds(const StrokeSamples& line, float fringe) noexcept {
+    if (line.count == 0) return {};
+    float left = line.samples[0].at.x, right = left, top = line.samples[0].at.y, bottom = top;
+    for (int i = 0; i < line.count; ++i) {
+        const StrokeSample& s = line.samples[i];
+        const float reach = s.halfWidth + fringe;
+        left = std::min(left, s.at.x - reach);
+        right = std::max(right, s.at.x + reach);
+        top = std::min(top, s.at.y - reach);
+        bottom = std::max(bottom, s.at.y + reach);
+    }
+    return {static_cast<std::int32_t>(std::floor(left)), static_cast<std::int32_t>(std::floor(top)),
+            static_cast<std::int32_t>(std::ceil(right)) + 1, static_cast<std::int32_t>(std::ceil(bottom)) + 1};
+}
+
 void OutlineStroke(const StrokeSamples& line, StrokeOutline& outline) noexcept {
     outline.quadCount = 0;
     outline.discCount = 0;

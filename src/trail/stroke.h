@@ -59,6 +59,17 @@ struct StrokeSamples {
 // evenly with age from `headWidth` to `tailWidth`.
 StrokeSamples SampleLine(const PlacedPath& path, bool curved, float headWidth, float tailWidth) noexcept;
 
+// The head of a trail between two samples: the line from the live `pointer`
+// to the newest sample, path.pixels[0], along the spline through the pointer
+// and the samples (as the next sample will draw it, should it land there),
+// or straight; as wide as the line at the head throughout. No samples when
+// the pointer is on the newest sample.
+StrokeSamples HeadLine(Point pointer, const PlacedPath& path, bool curved, float width) noexcept;
+
+// The pixels a line's samples may touch: each within its half width and
+// `fringe` pixels more.
+Rect LineBounds(const StrokeSamples& line, float fringe) noexcept;
+
 // The width of a tapered line `lineWidth` pixels wide at the head, `along` of
 // the way to its tail (0 to 1): evenly down to a fifth, never under a pixel.
 float TaperedWidth(int lineWidth, float along) noexcept;

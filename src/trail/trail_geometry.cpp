@@ -1,6 +1,7 @@
 #include "trail/trail_geometry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace trail {
 namespace {
@@ -131,6 +132,45 @@ TrueScaleFrame FrameTrail(const TrailHistory& history, int margin, Rect screen) 
         if (path.count == 0 || pixel != path.pixels[path.count - 1]) path.pixels[path.count++] = pixel;
     }
     return frame;
+}
+
+Rect Union(Rect a, Rect b) noexcept {
+    if (IsEmpty(a)) return b;
+    if (IsEmpty(b)) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+Rect Intersect(Rect a, Rect b) noexcept {
+    const Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                 std::min(a.bottom, b.bottom)};
+    return IsEmpty(r) ? Rect{} : r;
+}
+
+bool Contains(Rect outer, Rect inner) noexcept {
+    return IsEmpty(inner) || (outer.left <= inner.left && outer.top <= inner.top && inner.right <= outer.right &&
+                              inner.bottom <= outer.bottom);
+}
+
+namespace {
+
+// One axis of PlaceFadingWindow: the start and length of the window along it.
+std::pair<int, int> PlaceAxis(int from, int to, int current, int screenFrom, int screenTo, int step) noexcept {
+    const int wanted = (to - from + 3 * step - 1) / step * step;
+    const int length = std::min(std::max(current, wanted), screenTo - screenFrom);
+    int start = from + (to - from) / 2 - length / 2;
+    start = std::max(std::min(start, from), to - length);
+    start = std::clamp(start, screenFrom, screenTo - length);
+    return {start, length};
+}
+
+}  // namespace
+
+Rect PlaceFadingWindow(Rect needed, Rect current, Rect screen, int step) noexcept {
+    needed = Intersect(needed, screen);
+    if (!IsEmpty(current) && Contains(current, needed) && Contains(screen, current)) return current;
+    const auto [left, width] = PlaceAxis(needed.left, needed.right, Width(current), screen.left, screen.right, step);
+    const auto [top, height] = PlaceAxis(needed.top, needed.bottom, Height(current), screen.top, screen.bottom, step);
+    return {left, top, left + width, top + height};
 }
 
 std::uint32_t ArgbFromColorref(std::uint32_t colorref) noexcept {

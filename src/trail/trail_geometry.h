@@ -56,7 +56,25 @@ PlacedPath PlaceDistinct(const PointArray& fitted, int halfWidth, int width, int
 // A rectangle of screen pixels, right and bottom edges outside.
 struct Rect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    friend constexpr bool operator==(Rect, Rect) = default;
 };
+
+constexpr int Width(Rect r) noexcept { return r.right - r.left; }
+constexpr int Height(Rect r) noexcept { return r.bottom - r.top; }
+constexpr bool IsEmpty(Rect r) noexcept { return r.right <= r.left || r.bottom <= r.top; }
+// The smallest rectangle holding both; an empty one adds nothing.
+Rect Union(Rect a, Rect b) noexcept;
+// What the two share; empty when nothing.
+Rect Intersect(Rect a, Rect b) noexcept;
+// Whether `inner` lies wholly inside `outer` (an empty one always does).
+bool Contains(Rect outer, Rect inner) noexcept;
+
+// The window a fading trail is shown in, placed anew only when `current` no
+// longer holds `needed` (cut to `screen`): then at least as large as both and
+// `step` pixels of room around `needed`, in whole steps, never larger than
+// the screen, and within it. So its size holds while a stroke lasts, it only
+// moves as the trail travels, and the head has room to run between samples.
+Rect PlaceFadingWindow(Rect needed, Rect current, Rect screen, int step) noexcept;
 
 // A trail at true scale: its window covers the samples' bounds and `margin`
 // pixels beyond on every side, cut to `screen`; the samples, a repeated one

@@ -1,6 +1,7 @@
 #include "trail/trail_renderer.h"
 
 #include <algorithm>
+#include <new>
 
 #include "trail/stroke.h"
 #include "win/gdi.h"
@@ -74,8 +75,24 @@ void DrawCurve(HDC dc, const win::BackBuffer& buffer, const PointArray& fitted, 
 
 namespace {
 
-// The line's outline as one path: overlapping parts are filled once, so
-// nothing is blended twice and no seam shows where the pieces meet.
+// The outline's pieces added to a path, which filled with the winding rule
+// is one shape: overlapping parts are filled once, so nothing is blended
+// twice and no seam shows where the pieces meet.
+void AddOutline(gdip::GpPath* path, const StrokeOutline& outline) noexcept {
+    for (int i = 0; i < outline.quadCount; ++i) {
+        gdip::GpPointF corners[4];
+        for (int c = 0; c < 4; ++c) corners[c] = {outline.quads[i].corners[c].x, outline.quads[i].corners[c].y};
+        gdip::GdipAddPathPolygon(path, corners, 4);
+    }
+    for (int i = 0; i < outline.discCount; ++i) {
+        const DiscPolygon disc = DiscCorners(outline.discs[i]);
+        gdip::GpPointF corners[kMaxDiscCorners];
+        for (int c = 0; c < disc.count; ++c) corners[c] = {disc.corners[c].x, disc.corners[c].y};
+        gdip::GdipAddPathPolygon(path, corners, disc.count);
+    }
+}
+
+// The line's outline filled in one colour.
 void FillStroke(gdip::GpGraphics* graphics, gdip::ARGB color, const StrokeSamples& line) noexcept {
     StrokeOutline outline;
     OutlineStroke(line, outline);
@@ -86,17 +103,7 @@ void FillStroke(gdip::GpGraphics* graphics, gdip::ARGB color, const StrokeSample
     gdip::GdipCreateSolidFill(color, &rawBrush);
     const gdip::Brush brush(rawBrush);
     if (!path || !brush) return;
-    for (int i = 0; i < outline.quadCount; ++i) {
-        gdip::GpPointF corners[4];
-        for (int c = 0; c < 4; ++c) corners[c] = {outline.quads[i].corners[c].x, outline.quads[i].corners[c].y};
-        gdip::GdipAddPathPolygon(path.get(), corners, 4);
-    }
-    for (int i = 0; i < outline.discCount; ++i) {
-        const DiscPolygon disc = DiscCorners(outline.discs[i]);
-        gdip::GpPointF corners[kMaxDiscCorners];
-        for (int c = 0; c < disc.count; ++c) corners[c] = {disc.corners[c].x, disc.corners[c].y};
-        gdip::GdipAddPathPolygon(path.get(), corners, disc.count);
-    }
+    AddOutline(path.get(), outline);
     gdip::GdipFillPath(graphics, brush.get(), path.get());
 }
 
@@ -160,61 +167,157 @@ gdip::ARGB WithAlpha(std::uint32_t colorref, std::uint8_t alpha) noexcept {
 
 }  // namespace
 
-namespace {
-
-// Antialiased GDI+ drawing on a bitmap; its pixels are complete once it is gone.
-gdip::Graphics SmoothGraphics(gdip::GpImage* bitmap) noexcept {
-    gdip::GpGraphics* raw = nullptr;
-    if (bitmap) gdip::GdipGetImageGraphicsContext(bitmap, &raw);
-    gdip::Graphics graphics(raw);
-    if (graphics) gdip::GdipSetSmoothingMode(graphics.get(), gdip::SmoothingModeAntiAlias);
-    return graphics;
+bool FadingCanvas::Attach(win::BackBuffer& image) noexcept {
+    Detach();
+    std::uint32_t* top = image.TopRow();
+    if (!top) return false;
+    try {
+        claimed_.assign(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()), 0);
+        kept_.assign(claimed_.size(), 0u);
+    } catch (const std::bad_alloc&) {
+        Detach();
+        return false;
+    }
+    image_ = &image;
+    dc_ = image.GetDC();
+    gdip::GpImage* rawBitmap = nullptr;
+    gdip::GdipCreateBitmapFromScan0(image.width(), image.height(), static_cast<INT>(image.Stride() * 4),
+                                    gdip::PixelFormat32bppPARGB, reinterpret_cast<BYTE*>(top), &rawBitmap);
+    bitmap_.reset(rawBitmap);
+    gdip::GpBrush* rawBrush = nullptr;
+    gdip::GdipCreateSolidFill(0, &rawBrush);
+    brush_.reset(rawBrush);
+    gdip::GpPath* rawPath = nullptr;
+    gdip::GdipCreatePath(gdip::FillModeWinding, &rawPath);
+    path_.reset(rawPath);
+    if (!dc_ || !bitmap_ || !brush_ || !path_) {
+        Detach();
+        return false;
+    }
+    top_ = top;
+    return true;
 }
 
-}  // namespace
+void FadingCanvas::Detach() noexcept {
+    path_.reset();
+    brush_.reset();
+    graphics_.reset();
+    bitmap_.reset();
+    if (dc_) image_->ReleaseDC();
+    dc_ = nullptr;
+    image_ = nullptr;
+    top_ = nullptr;
+    // Given back to the system, not kept for the next image.
+    std::vector<std::uint8_t>().swap(claimed_);
+    std::vector<std::uint32_t>().swap(kept_);
+}
 
-void DrawFadingTrail(win::BackBuffer& image, HDC dc, int width, int height, const PlacedPath& path,
-                     const TrailStyle& style, std::uint8_t* claimed) noexcept {
-    std::uint32_t* top = image.TopRow();
-    width = std::min(width, image.width());
-    height = std::min(height, image.height());
-    if (!top || width <= 0 || height <= 0) return;
-    // Only what the window will show is cleared and drawn.
-    for (int y = 0; y < height; ++y) std::fill_n(top + y * image.Stride(), width, 0u);
+int FadingCanvas::width() const noexcept { return image_ ? image_->width() : 0; }
+int FadingCanvas::height() const noexcept { return image_ ? image_->height() : 0; }
 
-    gdip::GpImage* rawBitmap = nullptr;
-    gdip::GdipCreateBitmapFromScan0(width, height, static_cast<INT>(image.Stride() * 4), gdip::PixelFormat32bppPARGB,
-                                    reinterpret_cast<BYTE*>(top), &rawBitmap);
-    const gdip::Image bitmap(rawBitmap);
-    if (!bitmap) return;
+int FadingCanvas::Pixels(int points) const noexcept { return image_ ? PenPixels(*image_, dc_, points) : 0; }
 
+std::uint32_t* FadingCanvas::Row(int y) noexcept { return top_ + static_cast<std::ptrdiff_t>(y) * image_->Stride(); }
+
+Rect FadingCanvas::Bounds() const noexcept { return {0, 0, width(), height()}; }
+
+void FadingCanvas::Clear(Rect region) noexcept {
+    region = Intersect(region, Bounds());
+    for (int y = region.top; y < region.bottom; ++y) {
+        std::fill_n(Row(y) + region.left, Width(region), 0u);
+        std::fill_n(kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left, Width(region), 0u);
+    }
+}
+
+void FadingCanvas::Keep(Rect region) noexcept {
+    region = Intersect(region, Bounds());
+    for (int y = region.top; y < region.bottom; ++y)
+        std::copy_n(Row(y) + region.left, Width(region),
+                    kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left);
+}
+
+void FadingCanvas::Restore(Rect region) noexcept {
+    region = Intersect(region, Bounds());
+    for (int y = region.top; y < region.bottom; ++y)
+        std::copy_n(kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left, Width(region),
+                    Row(y) + region.left);
+}
+
+void FadingCanvas::Clip(Rect region) noexcept {
+    if (!graphics_) {
+        gdip::GpGraphics* raw = nullptr;
+        gdip::GdipGetImageGraphicsContext(bitmap_.get(), &raw);
+        graphics_.reset(raw);
+        if (graphics_) gdip::GdipSetSmoothingMode(graphics_.get(), gdip::SmoothingModeAntiAlias);
+    }
+    gdip::GdipSetClipRectI(graphics_.get(), region.left, region.top, Width(region), Height(region),
+                           gdip::CombineModeReplace);
+}
+
+void FadingCanvas::Fill(gdip::ARGB color, const StrokeSamples& line) noexcept {
+    StrokeOutline outline;
+    OutlineStroke(line, outline);
+    gdip::GdipResetPath(path_.get());
+    gdip::GdipSetPathFillMode(path_.get(), gdip::FillModeWinding);
+    AddOutline(path_.get(), outline);
+    gdip::GdipSetSolidFillColor(brush_.get(), color);
+    gdip::GdipFillPath(graphics_.get(), brush_.get(), path_.get());
+}
+
+void FadingCanvas::Dot(gdip::ARGB color, Point at, float radius) noexcept {
+    gdip::GdipSetSolidFillColor(brush_.get(), color);
+    gdip::GdipFillEllipse(graphics_.get(), brush_.get(), static_cast<float>(at.x) - radius,
+                          static_cast<float>(at.y) - radius, 2 * radius, 2 * radius);
+}
+
+// What a graphics drew has reached the bitmap's pixels at the latest when the
+// graphics is deleted, on Windows and under Wine alike; a graphics is cheap
+// beside the bitmap it draws on, which is kept.
+void FadingCanvas::Flush() noexcept { graphics_.reset(); }
+
+void DrawFadingTrail(FadingCanvas& canvas, Rect region, const PlacedPath& path, const TrailStyle& style) noexcept {
+    region = Intersect(region, canvas.Bounds());
+    if (!canvas.ready() || IsEmpty(region)) return;
+    canvas.Clear(region);
+    canvas.Clip(region);
     if (style.drawLines && path.count >= 2) {
-        const int lw = PenPixels(image, dc, style.lineWidthPt);
+        const int lw = canvas.Pixels(style.lineWidthPt);
         const bool tapered = !style.straightLines && style.taperedCurve;
-        const StrokeSamples line = SampleLine(path, !style.straightLines, static_cast<float>(lw),
-                                              tapered ? TaperedWidth(lw, 1.0f) : static_cast<float>(lw));
+        StrokeSamples line = SampleLine(path, !style.straightLines, static_cast<float>(lw),
+                                        tapered ? TaperedWidth(lw, 1.0f) : static_cast<float>(lw));
         // The whole line at full alpha first, then each pixel faded by the age
         // of the line there: pieces drawn one by one at their own alpha would
         // blend twice where they overlap and show a bead at every join.
-        if (const gdip::Graphics graphics = SmoothGraphics(bitmap.get()))
-            FillStroke(graphics.get(), ArgbFromColorref(style.lineColor), line);
-        FadeByAge(top, image.Stride(), width, height, line, claimed);
+        canvas.Fill(ArgbFromColorref(style.lineColor), line);
+        canvas.Flush();
+        for (int i = 0; i < line.count; ++i) {
+            line.samples[i].at.x -= static_cast<float>(region.left);
+            line.samples[i].at.y -= static_cast<float>(region.top);
+        }
+        FadeByAge(canvas.Row(region.top) + region.left, canvas.stride(), Width(region), Height(region), line,
+                  canvas.claimed());
     }
     if (style.drawPoints) {
-        const gdip::Graphics graphics = SmoothGraphics(bitmap.get());
-        const float radius = static_cast<float>(PenPixels(image, dc, style.pointWidthPt)) / 2.0f;
+        const float radius = static_cast<float>(canvas.Pixels(style.pointWidthPt)) / 2.0f;
         const float oldest = static_cast<float>(std::max(path.count - 1, 0));
         // Oldest first, so that where dots overlap the newer lies on top.
-        for (int i = path.count - 1; graphics && i >= 0; --i) {
-            gdip::GpBrush* rawBrush = nullptr;
-            gdip::GdipCreateSolidFill(WithAlpha(style.pointColor, FadeAlpha(static_cast<float>(i), oldest)), &rawBrush);
-            const gdip::Brush brush(rawBrush);
-            const Point at = path.pixels[i];
-            if (brush)
-                gdip::GdipFillEllipse(graphics.get(), brush.get(), static_cast<float>(at.x) - radius,
-                                      static_cast<float>(at.y) - radius, 2 * radius, 2 * radius);
-        }
+        for (int i = path.count - 1; i >= 0; --i)
+            canvas.Dot(WithAlpha(style.pointColor, FadeAlpha(static_cast<float>(i), oldest)), path.pixels[i], radius);
     }
+    canvas.Flush();
+}
+
+void DrawFadingHead(FadingCanvas& canvas, Rect clip, const StrokeSamples& head, const PlacedPath& path,
+                    const TrailStyle& style) noexcept {
+    clip = Intersect(clip, canvas.Bounds());
+    if (!canvas.ready() || IsEmpty(clip)) return;
+    canvas.Clip(clip);
+    if (style.drawLines && head.count > 0) canvas.Fill(ArgbFromColorref(style.lineColor), head);
+    // The newest dot stays on top of the line, as it is at a sample.
+    if (style.drawPoints && path.count > 0)
+        canvas.Dot(ArgbFromColorref(style.pointColor), path.pixels[0],
+                   static_cast<float>(canvas.Pixels(style.pointWidthPt)) / 2.0f);
+    canvas.Flush();
 }
 
 }  // namespace trail

@@ -20,6 +20,8 @@ struct TrailStyle {
     // Per-pixel alpha instead of the colour key: antialiased, fading with
     // age, in a window the size of the trail.
     std::int32_t fade = 0;
+
+    friend bool operator==(const TrailStyle&, const TrailStyle&) = default;
 };
 
 // Layered-window alpha for an opacity percentage, clamped to 0..100 first.

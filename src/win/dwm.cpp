@@ -29,13 +29,14 @@ struct DwmEntries {
     win::Entry<decltype(&::DwmIsCompositionEnabled)> isCompositionEnabled{"DwmIsCompositionEnabled"};
     win::Entry<decltype(&::DwmExtendFrameIntoClientArea)> extendFrame{"DwmExtendFrameIntoClientArea"};
     win::Entry<decltype(&::DwmGetWindowAttribute)> getAttribute{"DwmGetWindowAttribute"};
+    win::Entry<decltype(&::DwmGetCompositionTimingInfo)> getTimingInfo{"DwmGetCompositionTimingInfo"};
 };
 
 const DwmEntries* BindDwm() noexcept {
     if (!HasWindowManager()) return nullptr;
     static DwmEntries entries;
     static const bool bound = win::BindAll(win::LoadSystemLibrary(L"dwmapi.dll"), entries.isCompositionEnabled,
-                                           entries.extendFrame, entries.getAttribute);
+                                           entries.extendFrame, entries.getAttribute, entries.getTimingInfo);
     return bound ? &entries : nullptr;
 }
 
@@ -61,6 +62,18 @@ bool IsCloaked(HWND window) noexcept {
     const DwmEntries* dwm = BindDwm();
     DWORD cloaked = 0;
     return dwm && SUCCEEDED(dwm->getAttribute.call(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
+
+double RefreshRate() noexcept {
+    constexpr double kUnknown = 60.0;
+    const DwmEntries* dwm = BindDwm();
+    DWM_TIMING_INFO timing{};
+    timing.cbSize = sizeof timing;
+    // The window must be null from Windows 8.1 on ("DwmGetCompositionTimingInfo function").
+    if (!dwm || FAILED(dwm->getTimingInfo.call(nullptr, &timing)) || timing.rateRefresh.uiDenominator == 0 ||
+        timing.rateRefresh.uiNumerator == 0)
+        return kUnknown;
+    return static_cast<double>(timing.rateRefresh.uiNumerator) / timing.rateRefresh.uiDenominator;
 }
 
 }  // namespace win

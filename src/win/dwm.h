@@ -1,5 +1,5 @@
 // The desktop window manager: the glass frame, used only where the system has
-// one, and whether a window is cloaked.
+// one, whether a window is cloaked, and how often the display is refreshed.
 #pragma once
 
 #include <windows.h>
@@ -21,5 +21,9 @@ HRESULT ExtendGlassFrame(HWND window, const GlassMargins* margins);
 // suspended store app, or cloaked by its owner (DWMWA_CLOAKED). False where
 // there is no window manager to ask.
 bool IsCloaked(HWND window) noexcept;
+
+// How often the display is refreshed, in hertz, as the window manager
+// composes it; 60 where it cannot say.
+double RefreshRate() noexcept;
 
 }  // namespace win

@@ -27,6 +27,10 @@ struct Entries {
     win::Entry<GpStatus(WINAPI*)(GpPath*, const GpPointF*, INT)> addPathPolygon{"GdipAddPathPolygon"};
     win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpBrush*, GpPath*)> fillPath{"GdipFillPath"};
     win::Entry<GpStatus(WINAPI*)(GpGraphics*, GpBrush*, float, float, float, float)> fillEllipse{"GdipFillEllipse"};
+    win::Entry<GpStatus(WINAPI*)(GpBrush*, ARGB)> setSolidFillColor{"GdipSetSolidFillColor"};
+    win::Entry<GpStatus(WINAPI*)(GpPath*)> resetPath{"GdipResetPath"};
+    win::Entry<GpStatus(WINAPI*)(GpPath*, GpFillMode)> setPathFillMode{"GdipSetPathFillMode"};
+    win::Entry<GpStatus(WINAPI*)(GpGraphics*, INT, INT, INT, INT, GpCombineMode)> setClipRectI{"GdipSetClipRectI"};
 };
 
 const Entries* Bind() noexcept {
@@ -36,7 +40,9 @@ const Entries* Bind() noexcept {
                      entries.deleteGraphics, entries.createPen1, entries.deletePen, entries.drawCurveI,
                      entries.createBitmapFromScan0, entries.getImageGraphicsContext, entries.disposeImage,
                      entries.setSmoothingMode, entries.createSolidFill, entries.deleteBrush, entries.createPath,
-                     entries.deletePath, entries.addPathPolygon, entries.fillPath, entries.fillEllipse);
+                     entries.deletePath, entries.addPathPolygon, entries.fillPath, entries.fillEllipse,
+                     entries.setSolidFillColor, entries.resetPath, entries.setPathFillMode,
+                     entries.setClipRectI);
     return bound ? &entries : nullptr;
 }
 
@@ -110,6 +116,20 @@ GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path) noexce
 
 GpStatus GdipFillEllipse(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height) noexcept {
     return Call(&Entries::fillEllipse, graphics, brush, x, y, width, height);
+}
+
+GpStatus GdipSetSolidFillColor(GpBrush* brush, ARGB color) noexcept {
+    return Call(&Entries::setSolidFillColor, brush, color);
+}
+
+GpStatus GdipResetPath(GpPath* path) noexcept { return Call(&Entries::resetPath, path); }
+
+GpStatus GdipSetPathFillMode(GpPath* path, GpFillMode mode) noexcept {
+    return Call(&Entries::setPathFillMode, path, mode);
+}
+
+GpStatus GdipSetClipRectI(GpGraphics* graphics, INT x, INT y, INT width, INT height, GpCombineMode mode) noexcept {
+    return Call(&Entries::setClipRectI, graphics, x, y, width, height, mode);
 }
 
 }  // namespace gdip

@@ -27,6 +27,7 @@ using ARGB = DWORD;
 enum GpUnit : int { UnitWorld = 0 };
 enum GpFillMode : int { FillModeAlternate = 0, FillModeWinding = 1 };
 enum GpSmoothingMode : int { SmoothingModeAntiAlias = 4 };
+enum GpCombineMode : int { CombineModeReplace = 0 };
 // Pixel formats ("Image Pixel Format Constants", Microsoft Docs).
 inline constexpr INT PixelFormat32bppPARGB = 0x000E200B;
 
@@ -62,6 +63,11 @@ GpStatus GdipDeletePath(GpPath* path) noexcept;
 GpStatus GdipAddPathPolygon(GpPath* path, const GpPointF* points, INT count) noexcept;
 GpStatus GdipFillPath(GpGraphics* graphics, GpBrush* brush, GpPath* path) noexcept;
 GpStatus GdipFillEllipse(GpGraphics* graphics, GpBrush* brush, float x, float y, float width, float height) noexcept;
+GpStatus GdipSetSolidFillColor(GpBrush* brush, ARGB color) noexcept;
+// Empties the path and sets its fill mode back to alternate ("GraphicsPath::Reset", Microsoft Docs).
+GpStatus GdipResetPath(GpPath* path) noexcept;
+GpStatus GdipSetPathFillMode(GpPath* path, GpFillMode mode) noexcept;
+GpStatus GdipSetClipRectI(GpGraphics* graphics, INT x, INT y, INT width, INT height, GpCombineMode mode) noexcept;
 
 struct GraphicsDeleter {
     void operator()(GpGraphics* g) const noexcept { GdipDeleteGraphics(g); }

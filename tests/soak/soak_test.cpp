@@ -1,4 +1,5 @@
-// A hundred thousand drawing ticks of the overlay, in every drawing mode: the
+// A hundred thousand drawing ticks of the overlay, in every drawing mode (the
+// fading ones with frames between them): the
 // process's GDI objects and committed memory do not grow once warmed up.
 #include <windows.h>
 #include <psapi.h>
@@ -36,7 +37,7 @@ constexpr SIZE_T kSlack = 64 * 1024;
 
 // An overlay drawing ticks in every mode. Most ticks fall on the panel, where
 // the overlay is drawn but stays hidden, so a run is not dominated by window
-// moves; every 50th tick is placed.
+// moves; every 50th tick is placed, every 200th of a fading trail.
 class Ticks {
 public:
     Ticks() {
@@ -52,20 +53,31 @@ public:
     template <class Extra>
     void Run(int count, Extra extra) {
         for (int end = tick_ + count; tick_ < end; ++tick_) {
-            // curve+points, straight+points, curve only, points only, tapered curve+points
-            const int mode = (tick_ / 97) % 5;
-            overlay_.style.drawLines = mode != 3;
-            overlay_.style.drawPoints = mode != 2;
-            overlay_.style.straightLines = mode == 1;
-            overlay_.style.taperedCurve = mode == 4;
+            // curve+points, straight+points, curve only, points only, tapered curve+points,
+            // and fading: curve only, straight+points, tapered curve+points, with frames between the ticks
+            const int mode = (tick_ / 97) % 8;
+            trail::TrailStyle style = overlay_.style;
+            style.drawLines = mode != 3;
+            style.drawPoints = mode != 2 && mode != 5;
+            style.straightLines = mode == 1 || mode == 6;
+            style.taperedCurve = mode == 4 || mode == 7;
+            style.fade = mode >= 5;
+            if (!(style == overlay_.style)) overlay_.SetStyle(style);
             const double a = tick_ * 0.21;
             int x = 640 + static_cast<int>(400 * std::cos(a));
             const int y = 500 + static_cast<int>(300 * std::sin(a * 1.3));
-            if (tick_ % 50 == 0) x += inside_.right;  // off the panel: placed and shown
+            // Off the panel: placed and shown (a fading trail less often, as it costs more).
+            if (tick_ % (style.fade ? 200 : 50) == 0) x += inside_.right;
             overlay_.UpdateTrail(x, y);
+            if (style.fade) overlay_.DrawFrame(x + 9, y + 4);
             extra();
             if (tick_ % 10 == 0) PumpMessages();
         }
+        // Counted in a colour-keyed mode, whose image always lives: a fading
+        // image lives only while it is shown, and is given back here.
+        trail::TrailStyle keyed = overlay_.style;
+        keyed.fade = 0;
+        overlay_.SetStyle(keyed);
         PumpMessages();
     }
     void Run(int count) {

@@ -67,6 +67,31 @@ TEST(Stroke, ATaperedLineNarrowsEvenlyAndItsOutlineWindsOneWay) {
     EXPECT_EQ(DiscCorners({{0, 0}, 3.5f}).count, 8) << "small discs stay cheap";
 }
 
+TEST(Stroke, TheHeadRunsFromThePointerToTheNewestSampleAlongTheSplineThatWillFollow) {
+    PlacedPath path;
+    path.count = 3;
+    path.pixels = {Point{100, 100}, Point{60, 90}, Point{20, 100}};
+    const Point pointer{140, 120};
+    const StrokeSamples head = HeadLine(pointer, path, true, 8.0f);
+    ASSERT_GT(head.count, 2);
+    EXPECT_FLOAT_EQ(head.samples[0].at.x, 140.0f);
+    EXPECT_FLOAT_EQ(head.samples[head.count - 1].at.x, 100.0f);
+    EXPECT_FLOAT_EQ(head.samples[head.count - 1].at.y, 100.0f);
+    // The piece the next sample draws, should it land at the pointer.
+    PlacedPath next;
+    next.count = 4;
+    next.pixels = {pointer, Point{100, 100}, Point{60, 90}, Point{20, 100}};
+    const StrokeSamples after = SampleLine(next, true, 8.0f, 8.0f);
+    for (int i = 0; i < head.count; ++i) {
+        EXPECT_FLOAT_EQ(head.samples[i].at.y, after.samples[i].at.y) << i;
+        EXPECT_FLOAT_EQ(head.samples[i].halfWidth, 4.0f) << i;
+    }
+    const Rect bounds = LineBounds(head, 2.0f);
+    EXPECT_TRUE(bounds.left <= 94 && bounds.right >= 147 && bounds.top <= 94 && bounds.bottom >= 127);
+    EXPECT_EQ(HeadLine(Point{100, 100}, path, true, 8.0f).count, 0) << "the pointer on the newest sample";
+    EXPECT_EQ(HeadLine(pointer, path, false, 8.0f).count, 2) << "straight";
+}
+
 TEST(Stroke, FadingScalesEachPixelByTheAgeOfTheNewestLineNearIt) {
     EXPECT_EQ(FadeAlpha(0, 14), 255);
     EXPECT_EQ(FadeAlpha(14, 14), 32);

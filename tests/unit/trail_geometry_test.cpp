@@ -115,6 +115,29 @@ TEST(TrailGeometry, TrueScaleFrameCoversTheSamplesAndTheMarginWithinTheScreen) {
     }
 }
 
+TEST(TrailGeometry, TheFadingWindowKeepsItsSizeWhileItHoldsTheTrailAndStaysOnTheScreen) {
+    const Rect screen{-1280, 0, 1920, 1080};
+    const struct {
+        const char* name;
+        Rect needed, current, placed;
+    } cases[] = {
+        // 200 + 2 x 128 wide in steps of 128, 50 + 2 x 128 high, centred but for the screen's top.
+        {"a first trail: room around it, in steps", {100, 100, 300, 150}, {}, {-56, 0, 456, 384}},
+        {"held: kept as it is", {120, 110, 330, 160}, {-56, 0, 456, 384}, {-56, 0, 456, 384}},
+        {"outrun: moved, the size kept", {400, 100, 600, 150}, {-56, 0, 456, 384}, {244, 0, 756, 384}},
+        {"outgrown: larger, with room", {100, 100, 700, 150}, {-56, 0, 456, 384}, {-48, 0, 848, 384}},
+        {"at the screen's corner: inside it", {-1280, 1050, -1200, 1080}, {}, {-1280, 696, -896, 1080}},
+        {"larger than the screen: the screen", {-1280, 0, 1920, 1080}, {}, {-1280, 0, 1920, 1080}},
+    };
+    for (const auto& c : cases) {
+        const Rect r = PlaceFadingWindow(c.needed, c.current, screen, 128);
+        EXPECT_EQ((std::vector<int>{r.left, r.top, r.right, r.bottom}),
+                  (std::vector<int>{c.placed.left, c.placed.top, c.placed.right, c.placed.bottom}))
+            << c.name;
+        EXPECT_TRUE(Contains(r, Intersect(c.needed, screen)) && Contains(screen, r)) << c.name;
+    }
+}
+
 TEST(TrailGeometry, ArgbFromColorref) {
     EXPECT_EQ(ArgbFromColorref(0x000000FF), 0xFFFF0000u);
     EXPECT_EQ(ArgbFromColorref(0xAB123456), 0xFF563412u);

@@ -6,7 +6,10 @@
 #include "test_support.h"
 #include "win/dpi.h"
 
+#include <cmath>
 #include <cstring>
+#include <set>
+#include <vector>
 
 using testing_support::PlainWindow;
 using testing_support::PumpMessages;
@@ -308,11 +311,23 @@ TEST_F(OverlayTest, ThousandTicksWithPaintingLeaveNoGdiObjectBehind) {
     overlay.trailOn = 1;
     auto run = [&](int from, int count) {
         for (int t = from; t < from + count; ++t) {
+            // Fading in runs, as a user switches it; the other choices at every tick.
+            if (const bool fade = (t / 25) % 8 == 1; fade != (overlay.style.fade != 0)) {
+                trail::TrailStyle style = overlay.style;
+                style.fade = fade;
+                overlay.SetStyle(style);
+            }
             overlay.style.straightLines = t % 2;
             overlay.style.drawPoints = (t / 2) % 2;
+            overlay.style.taperedCurve = (t / 4) % 2;
             overlay.UpdateTrail(400 + (t * 37) % 500, 300 + (t * 53) % 400);
+            overlay.DrawFrame(410 + (t * 37) % 500, 300 + (t * 53) % 400);
             PumpMessages();
         }
+        // Counted with the colour key, whose image always lives; a fading one is given back.
+        trail::TrailStyle keyed = overlay.style;
+        keyed.fade = 0;
+        overlay.SetStyle(keyed);
     };
     run(0, 50);
     const int before = testing_support::CountGdiObjects();
@@ -339,18 +354,62 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     EXPECT_EQ(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & (WS_EX_LAYERED | WS_EX_TRANSPARENT),
               WS_EX_LAYERED | WS_EX_TRANSPARENT);
     EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    // The window is the trail's bounds and the pens' margin; the newest point under the pointer.
-    const int margin = 7 / 2 + 2;  // 5 points at 96 DPI
+    // The newest point under the pointer, the trail drawn 1,100 px long: nothing squeezed.
     const RECT r = OverlayRect();
-    EXPECT_EQ(r.left, 50 - margin);
-    EXPECT_EQ(r.right, 1150 + margin + 1);
-    EXPECT_EQ(r.bottom - r.top, 2 * margin + 1);
-    EXPECT_EQ(r.left + overlay.newestDrawnPos.x, 1150);
-    EXPECT_EQ(r.top + overlay.newestDrawnPos.y, 500);
-    // Drawn 1,100 px long: nothing squeezed.
+    const trail::Point newest = overlay.newestDrawnPos;
+    EXPECT_EQ(r.left + newest.x, 1150);
+    EXPECT_EQ(r.top + newest.y, 500);
     int drawn = 0;
-    for (int x = 0; x < r.right - r.left; ++x) drawn += (overlay.backBuffer.PixelAt(x, margin) >> 24) != 0;
+    for (int x = 0; x < r.right - r.left; ++x) drawn += (overlay.backBuffer.PixelAt(x, newest.y) >> 24) != 0;
     EXPECT_GE(drawn, 1100);
+    EXPECT_TRUE(overlay.frames.running()) << "frames run while the pointer moves";
+
+    // Between samples only the head moves, to the live pointer, at full colour:
+    // presented in the rectangle it changed, in a window that keeps its place.
+    static std::vector<RECT> presented;
+    static BOOL answer;
+    presented.clear();
+    answer = TRUE;
+    overlay.fading.present = [](HWND window, const UPDATELAYEREDWINDOWINFO* info) -> BOOL {
+        presented.push_back(info->prcDirty ? *info->prcDirty : RECT{0, 0, info->psize->cx, info->psize->cy});
+        return answer && ::UpdateLayeredWindowIndirect(window, info);
+    };
+    for (const int x : {1170, 1190}) {
+        overlay.DrawFrame(x, 512);
+        const std::uint32_t head = overlay.backBuffer.PixelAt(x - r.left, 512 - r.top);
+        EXPECT_GE(head >> 24, 240u) << x;
+        EXPECT_EQ(head & 0xFFFFFFu, 0xFF0000u) << x;
+        EXPECT_EQ(OverlayRect().left, r.left);
+        EXPECT_EQ(OverlayRect().right, r.right);
+    }
+    EXPECT_EQ(overlay.backBuffer.PixelAt(1170 - r.left, 512 - r.top), 0u) << "the earlier head is gone";
+    ASSERT_EQ(presented.size(), 2u);
+    EXPECT_LE((presented[1].right - presented[1].left) * (presented[1].bottom - presented[1].top), 60 * 40)
+        << "only the head's rectangle";
+    overlay.DrawFrame(1190, 512);
+    EXPECT_EQ(presented.size(), 2u) << "a pointer that has not moved presents nothing";
+    // A present that fails hides the window, and frames do not try again; the next sample does.
+    answer = FALSE;
+    overlay.DrawFrame(1200, 512);
+    EXPECT_FALSE(Visible());
+    overlay.DrawFrame(1210, 512);
+    EXPECT_EQ(presented.size(), 3u);
+    answer = TRUE;
+    overlay.UpdateTrail(1220, 512);
+    EXPECT_TRUE(Visible());
+    overlay.fading.present = ::UpdateLayeredWindowIndirect;
+
+    // Round and round a circle: after the first round, the window keeps its size.
+    std::set<std::pair<LONG, LONG>> sizes;
+    for (int i = 0; i < 100; ++i) {
+        overlay.UpdateTrail(640 + static_cast<int>(300 * std::cos(i * 0.25)), 500 + static_cast<int>(250 * std::sin(i * 0.25)));
+        if (i >= 30) sizes.insert({Size().cx, Size().cy});
+    }
+    EXPECT_EQ(sizes.size(), 1u) << "a window resized within a stroke";
+    // At rest: no frames, and after a while the image is given back.
+    for (int i = 0; i < trail::kHistoryLength + CMonitorWin::kRestTicksBeforeShrinking; ++i) overlay.UpdateTrail(640, 500);
+    EXPECT_FALSE(overlay.frames.running()) << "a frame clock at rest";
+    EXPECT_LT(overlay.backBuffer.width() * overlay.backBuffer.height(), 400 * 400) << "an image that never shrinks";
     // Over the panel it hides as the colour-keyed overlay does.
     MoveTo(200, 150);
     EXPECT_FALSE(Visible());

@@ -297,7 +297,7 @@ TEST(RendererFade, AlphaFallsWithAgeAlongASmoothLineAndNothingElseIsTouched) {
     ASSERT_TRUE(image.Create(kW, kH));
     trail::PlacedPath path;
     for (int i = 0; i < trail::kHistoryLength; ++i) path.pixels[path.count++] = {40 + 22 * i, 150 + ((i % 4) - 1) * 25};
-    std::vector<std::uint8_t> claimed(kW * kH);
+    trail::FadingCanvas canvas;
     const int lw = 13;  // 10 points at 96 DPI, as drawn below
     struct Kind {
         const char* name;
@@ -312,9 +312,10 @@ TEST(RendererFade, AlphaFallsWithAgeAlongASmoothLineAndNothingElseIsTouched) {
         style.pointWidthPt = 2;
         style.fade = 1;
         image.SetDpi(96);
+        ASSERT_TRUE(canvas.Attach(image));
         // Yesterday's drawing is gone, also where this one does not reach.
         std::fill_n(image.TopRow() + 299 * image.Stride(), kW, 0xFFFFFFFFu);
-        trail::DrawFadingTrail(image, win::BufferDC(image).get(), kW, kH, path, style, claimed.data());
+        trail::DrawFadingTrail(canvas, canvas.Bounds(), path, style);
         const auto alpha = [&](int x, int y) { return image.PixelAt(x, y) >> 24; };
 
         int partial = 0, overflowing = 0, strayed = 0;
