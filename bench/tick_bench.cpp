@@ -253,6 +253,24 @@ int wmain() {
                 overlay.SetStyle(plain);
                 overlay.UpdateTrail(700, 500);
             }
+            // A flick across the whole screen with the fading trail, then two
+            // seconds' rest: the memory it took is given back.
+            trail::TrailStyle fading = plain;
+            fading.fade = 1;
+            overlay.SetStyle(fading);
+            for (int i = 0; i < 60; ++i) overlay.UpdateTrail(700, 500);
+            win::PumpMessages();
+            const double beforeFlick = committed();
+            const int screenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
+            const int screenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
+            for (int i = 0; i < trail::kHistoryLength; ++i)
+                overlay.UpdateTrail(i * (screenWidth - 1) / 14, i * (screenHeight - 1) / 14);
+            const double flicked = committed();
+            for (int i = 0; i < 40; ++i) overlay.UpdateTrail(screenWidth - 1, screenHeight - 1);
+            win::PumpMessages();
+            std::printf("a full-screen flick: committed %.0f KiB, %+.0f KiB during it, %+.0f KiB after 2 s of rest\n",
+                        beforeFlick, flicked - beforeFlick, committed() - beforeFlick);
+            overlay.SetStyle(plain);
             win::PumpMessages();
         }
 

@@ -70,6 +70,14 @@ class Display:
         self.xtst.XTestFakeMotionEvent(self.display, -1, int(px), int(py), ctypes.c_ulong(0))
         self.x.XSync(self.display, 0)
 
+    def pointer(self):
+        """The pointer's (x, y) on the screen."""
+        root, child = ctypes.c_ulong(), ctypes.c_ulong()
+        rx, ry, wx, wy, mask = (ctypes.c_int() for _ in range(5))
+        self.x.XQueryPointer(self.display, self.root, ctypes.byref(root), ctypes.byref(child), ctypes.byref(rx),
+                             ctypes.byref(ry), ctypes.byref(wx), ctypes.byref(wy), ctypes.byref(mask))
+        return rx.value, ry.value
+
     def window(self, xid):
         """(x, y, width, height) of a top-level window while it is mapped, else None."""
         attributes = _XWindowAttributes()

@@ -7,32 +7,54 @@
 
 namespace {
 
-// Room around the trail when the window is placed, in pixels, and the steps
-// its size grows in. Little: Wine copies the whole window at every present,
-// so a frame costs more in a larger window.
-constexpr int kRoom = 48;
+// Room around what a window must hold when it is placed, in pixels, and the
+// steps its size grows in. Little: a larger window costs more to present.
+constexpr int kRoom = 24;
 
 trail::Rect Around(trail::Point p, int reach) noexcept { return {p.x - reach, p.y - reach, p.x + reach + 1, p.y + reach + 1}; }
 
 trail::Rect Offset(trail::Rect r, int dx, int dy) noexcept { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
 
+// The head's window: a click-through popup that is never activated and not
+// in the taskbar. It has no owner: an owned window is kept above its owner,
+// which would fight the z-order each sample gives both.
+HWND MakeHeadWindow() noexcept {
+    static const ATOM kind = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = ::DefWindowProcW;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VireonTrailHead";
+        return ::RegisterClassW(&wc);
+    }();
+    if (!kind) return nullptr;
+    return ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                             MAKEINTATOM(kind), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                             ::GetModuleHandleW(nullptr), nullptr);
+}
+
 }  // namespace
+
+FadingLayer::~FadingLayer() { Close(); }
+
+void FadingLayer::Close() noexcept {
+    Release();
+    if (headWindow_ && ::IsWindow(headWindow_)) ::DestroyWindow(headWindow_);
+    headWindow_ = nullptr;
+}
 
 bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHistory& history,
                              const trail::TrailStyle& style, trail::Rect screen, trail::Point pointer) noexcept {
+    window_ = window;
+    if (!headWindow_) headWindow_ = MakeHeadWindow();
     // The whole window is presented when it moves or grows, is shown again,
     // or the style (its opacity among it) changed; else what changed.
     const bool whole = !shown_ || !(style == style_);
-    const trail::Rect before = trail::Union(drawn_, headDrawn_);
+    const trail::Rect before = drawn_;
     style_ = style;
     const int margin = trail::FadingMargin(image_, nullptr, style);
     const trail::TrueScaleFrame frame = trail::FrameTrail(history, margin, screen);
-    // The head will run on about as far as the pointer went since the last
-    // sample: the window holds that too, so that it moves at a sample, not in
-    // the middle of the frames.
-    const int lead = std::max(std::abs(history[0].x - history[1].x), std::abs(history[0].y - history[1].y));
-    const trail::Rect placed = trail::PlaceFadingWindow(trail::Union(frame.window, Around(pointer, margin + lead)),
-                                                        placed_, trail::Union(screen, frame.window), kRoom);
+    screen_ = trail::Union(screen, frame.window);
+    const trail::Rect placed = trail::PlaceFadingWindow(frame.window, placed_, screen_, kRoom);
     if (!canvas_.ready() || trail::Width(placed) != trail::Width(placed_) ||
         trail::Height(placed) != trail::Height(placed_)) {
         // A new size: a new image, zeroed, at the window's size.
@@ -51,49 +73,91 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
     const int dy = frame.window.top - placed.top;
     path_ = frame.path;
     for (int i = 0; i < path_.count; ++i) path_.pixels[i] = {path_.pixels[i].x + dx, path_.pixels[i].y + dy};
+    newestOnScreen_ = history[0];
+    // Beyond a few hundred pixels the head's window is placed anew in a frame instead.
+    constexpr int kLongestLead = 256;
+    lead_ = std::min(kLongestLead,
+                     std::max(std::abs(history[0].x - history[1].x), std::abs(history[0].y - history[1].y)));
     drawn_ = Offset(frame.window, -placed.left, -placed.top);
     trail::DrawFadingTrail(canvas_, drawn_, path_, style_);
-    canvas_.Keep(drawn_);
-
-    head_ = pointer;
-    trail::StrokeSamples head;
-    headDrawn_ = HeadRect(pointer, head);
-    trail::DrawFadingHead(canvas_, headDrawn_, head, path_, style_);
-    const trail::Rect changed = trail::Union(before, trail::Union(drawn_, headDrawn_));
-    if (!Present(window, whole || placed != previous ? nullptr : &changed)) return false;
-    // The z-order is asserted when the window is shown and at every sample, not at every frame.
-    ::SetWindowPos(window, insertAfter, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    const trail::Rect changed = trail::Union(before, drawn_);
+    if (!Present(window, canvas_, placed_, whole || placed != previous ? nullptr : &changed)) return false;
+    if (!ShowHead(pointer, whole)) return false;
+    // The z-order is asserted when the windows are shown and at every sample,
+    // not at every frame: the trail's just below `insertAfter`, the head's
+    // just above it. Looked at first, as moving a window costs more than
+    // asking where it is.
+    const bool inOrder = shown_ && ::GetWindow(window, GW_HWNDPREV) == headWindow_ &&
+                         ::GetWindow(headWindow_, GW_HWNDPREV) == (insertAfter == HWND_TOPMOST ? nullptr : insertAfter);
+    if (!inOrder) {
+        constexpr UINT kShow = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE;
+        // Each goes just below `insertAfter`, the head's last, so above the trail's.
+        ::SetWindowPos(window, insertAfter, 0, 0, 0, 0, kShow);
+        ::SetWindowPos(headWindow_, insertAfter, 0, 0, 0, 0, kShow);
+    }
     shown_ = true;
     return true;
 }
 
-bool FadingLayer::ShowFrame(HWND window, trail::Point pointer) noexcept {
-    if (!shown_ || !canvas_.ready() || pointer == head_) return true;
-    trail::StrokeSamples head;
-    const trail::Rect covered = HeadRect(pointer, head);
-    if (!trail::Contains(canvas_.Bounds(), covered)) return false;
+void FadingLayer::ShowFrame(HWND, trail::Point pointer) noexcept {
+    if (!shown_ || pointer == head_) return;
+    ShowHead(pointer, false);
+}
+
+bool FadingLayer::ShowHead(trail::Point pointer, bool whole) noexcept {
     head_ = pointer;
-    // What the head covered before goes back to the sample's pixels, and the head is drawn anew over them.
-    const trail::Rect dirty = trail::Union(covered, headDrawn_);
-    canvas_.Restore(dirty);
-    trail::DrawFadingHead(canvas_, dirty, head, path_, style_);
-    headDrawn_ = covered;
-    Present(window, &dirty);
-    return true;
-}
+    const int margin = trail::FadingMargin(image_, nullptr, style_);
+    // The head's window holds the newest sample and the pointer. When it no
+    // longer does, it is placed anew with room for as far again as the
+    // pointer went between the last two samples, so that it moves about once
+    // a sample, and made anew when it has grown far larger than that needs.
+    const trail::Rect held = trail::Union(Around(newestOnScreen_, margin), Around(pointer, margin));
+    trail::Rect placed = headPlaced_;
+    if (!trail::Contains(headPlaced_, held) || !headCanvas_.ready()) {
+        const trail::Rect needed = trail::Union(Around(newestOnScreen_, margin + lead_), Around(pointer, margin));
+        const auto area = [](trail::Rect r) { return static_cast<long long>(trail::Width(r)) * trail::Height(r); };
+        const bool oversized = area(headPlaced_) > 4 * area(trail::Inflate(needed, kRoom));
+        placed = trail::PlaceFadingWindow(needed, oversized ? trail::Rect{} : headPlaced_, screen_, kRoom);
+    }
+    if (!headCanvas_.ready() || trail::Width(placed) != trail::Width(headPlaced_) ||
+        trail::Height(placed) != trail::Height(headPlaced_)) {
+        headCanvas_.Detach();
+        headImage_.SetDpi(image_.dpi());
+        if (!headImage_.Create(trail::Width(placed), trail::Height(placed)) || !headCanvas_.Attach(headImage_)) {
+            Release();
+            Hide(window_);
+            return false;
+        }
+        whole = true;
+    }
+    whole = whole || placed != headPlaced_;
+    headImage_.SetDpi(image_.dpi());
+    headPlaced_ = placed;
 
-trail::Rect FadingLayer::HeadRect(trail::Point pointer, trail::StrokeSamples& line) const noexcept {
-    const trail::Point at{pointer.x - placed_.left, pointer.y - placed_.top};
-    line = trail::HeadLine(at, path_, !style_.straightLines, static_cast<float>(canvas_.Pixels(style_.lineWidthPt)));
+    // The newest two samples in the head's pixels: all the head needs of the trail.
+    trail::PlacedPath recent;
+    recent.count = std::min(path_.count, 2);
+    for (int i = 0; i < recent.count; ++i)
+        recent.pixels[i] = {path_.pixels[i].x + placed_.left - placed.left,
+                            path_.pixels[i].y + placed_.top - placed.top};
+    const trail::Point at{pointer.x - placed.left, pointer.y - placed.top};
+    const trail::StrokeSamples line = trail::HeadLine(at, recent, !style_.straightLines,
+                                                      static_cast<float>(headCanvas_.Pixels(style_.lineWidthPt)));
     trail::Rect covered = style_.drawLines ? trail::LineBounds(line, 2.0f) : trail::Rect{};
-    if (style_.drawPoints && path_.count > 0)
-        covered = trail::Union(covered, Around(path_.pixels[0], canvas_.Pixels(style_.pointWidthPt) / 2 + 2));
-    return covered;
+    if (style_.drawPoints && recent.count > 0)
+        covered = trail::Union(covered, Around(recent.pixels[0], headCanvas_.Pixels(style_.pointWidthPt) / 2 + 2));
+    // What the head covered before is cleared, and the head drawn anew.
+    const trail::Rect dirty = whole ? headCanvas_.Bounds() : trail::Union(covered, headDrawn_);
+    headCanvas_.Clear(dirty);
+    trail::DrawFadingHead(headCanvas_, dirty, line, recent, style_);
+    headDrawn_ = covered;
+    return Present(headWindow_, headCanvas_, headPlaced_, whole ? nullptr : &dirty);
 }
 
-bool FadingLayer::Present(HWND window, const trail::Rect* dirty) noexcept {
-    POINT position{placed_.left, placed_.top};
-    SIZE size{trail::Width(placed_), trail::Height(placed_)};
+bool FadingLayer::Present(HWND window, trail::FadingCanvas& canvas, trail::Rect placed,
+                          const trail::Rect* dirty) noexcept {
+    POINT position{placed.left, placed.top};
+    SIZE size{trail::Width(placed), trail::Height(placed)};
     POINT origin{0, 0};
     // The opacity is the constant alpha over the image's own.
     BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style_.opacityPercent), AC_SRC_ALPHA};
@@ -102,23 +166,37 @@ bool FadingLayer::Present(HWND window, const trail::Rect* dirty) noexcept {
     // the new place. While the window keeps its place and size, only the
     // rectangle that changed is blended and uploaded ("UPDATELAYEREDWINDOWINFO
     // structure", Microsoft Docs).
-    const UPDATELAYEREDWINDOWINFO info{sizeof info, nullptr,  &position, &size, canvas_.dc(), &origin, 0,
-                                       &blend,      ULW_ALPHA, dirty ? &changed : nullptr};
+    // A window that keeps its place and size is given neither.
+    const UPDATELAYEREDWINDOWINFO info{sizeof info,
+                                       nullptr,
+                                       dirty ? nullptr : &position,
+                                       dirty ? nullptr : &size,
+                                       canvas.dc(),
+                                       &origin,
+                                       0,
+                                       &blend,
+                                       ULW_ALPHA,
+                                       dirty ? &changed : nullptr};
     if (present(window, &info)) return true;
     // Never a stale image: hidden until the next sample tries again.
-    Hide(window);
+    Hide(window_);
     return false;
 }
 
 void FadingLayer::Hide(HWND window) noexcept {
     ::ShowWindow(window, SW_HIDE);
+    if (headWindow_) ::ShowWindow(headWindow_, SW_HIDE);
     shown_ = false;
 }
 
 void FadingLayer::Release() noexcept {
     canvas_.Detach();
     image_.Destroy();
-    placed_ = drawn_ = headDrawn_ = {};
+    headCanvas_.Detach();
+    headImage_.Destroy();
+    placed_ = headPlaced_ = drawn_ = headDrawn_ = {};
     path_ = {};
+    // The head's window shows its last image until it is hidden; the trail's is its owner's to hide.
+    if (headWindow_) ::ShowWindow(headWindow_, SW_HIDE);
     shown_ = false;
 }

@@ -1,7 +1,9 @@
-// How the fading trail is shown: a window of per-pixel alpha whose size holds
-// while a stroke lasts, the whole trail drawn at every sample, and between
-// samples only its head, drawn to the live pointer and presented in the
-// rectangle it changed, so that a frame costs the same however large the trail.
+// How the fading trail is shown: the trail in a window of per-pixel alpha
+// whose size holds while a stroke lasts, drawn whole at every sample, and its
+// head, from the newest sample to the live pointer, in a small window of its
+// own just above, drawn at every frame and presented in the rectangle it
+// changed. So a frame costs the same however large the trail: presenting a
+// window costs by its size (Wine copies the whole of it at every update).
 #pragma once
 
 #include <windows.h>
@@ -14,45 +16,63 @@
 class FadingLayer {
 public:
     explicit FadingLayer(win::BackBuffer& image) noexcept : image_(image) {}
+    FadingLayer(const FadingLayer&) = delete;
+    FadingLayer& operator=(const FadingLayer&) = delete;
+    ~FadingLayer();
 
-    // The whole trail through `history`, its head drawn on to `pointer`, in a
-    // window placed anew only when the trail has outgrown it, shown just below
-    // `insertAfter`. `screen` is the virtual screen. False when it could not
-    // be shown: then the window is hidden until the next sample.
+    // The whole trail through `history` in `window`, placed anew only when the
+    // trail has outgrown it, shown just below `insertAfter`, and its head drawn
+    // on to `pointer`. `screen` is the virtual screen. False when it could not
+    // be shown: then both windows are hidden until the next sample.
     bool ShowSample(HWND window, HWND insertAfter, const trail::TrailHistory& history, const trail::TrailStyle& style,
                     trail::Rect screen, trail::Point pointer) noexcept;
-    // The head drawn on to `pointer`, only where it changes; nothing while the
-    // window is hidden or the pointer has not moved. False when the head has
-    // left the window: the trail then needs a whole sample to be shown there.
-    bool ShowFrame(HWND window, trail::Point pointer) noexcept;
+    // The head drawn on to `pointer`, only where it changes; nothing while
+    // hidden or when the pointer has not moved.
+    void ShowFrame(HWND window, trail::Point pointer) noexcept;
     void Hide(HWND window) noexcept;
-    // The image and its scratch room given back; the next sample starts small.
+    // The images and their scratch room given back; the next sample starts small.
     void Release() noexcept;
+    // All given back, the head's window too: the trail's window is going.
+    void Close() noexcept;
 
-    // The window's rectangle on the screen; empty before the first sample.
+    // The trail's window on the screen; empty before the first sample.
     trail::Rect placed() const noexcept { return placed_; }
-    // The newest sample's pixel in the window.
+    // The newest sample's pixel in the trail's window.
     trail::Point newest() const noexcept { return path_.count ? path_.pixels[0] : trail::Point{}; }
     bool shown() const noexcept { return shown_; }
+    // The head's window, its place on the screen and its image.
+    HWND headWindow() const noexcept { return headWindow_; }
+    trail::Rect headPlaced() const noexcept { return headPlaced_; }
+    const win::BackBuffer& headImage() const noexcept { return headImage_; }
 
-    // The system's call that shows the image; a test puts a failing one in.
+    // The system's call that shows an image; a test puts a failing one in.
     decltype(&::UpdateLayeredWindowIndirect) present = ::UpdateLayeredWindowIndirect;
 
 private:
-    // The head's line and the rectangle of the image it and the newest dot cover.
-    trail::Rect HeadRect(trail::Point pointer, trail::StrokeSamples& line) const noexcept;
-    bool Present(HWND window, const trail::Rect* dirty) noexcept;
+    // The head drawn to `pointer` in its window, placed anew when it runs out
+    // of it (or `whole`: at a sample, presented whole); false when it could not be shown.
+    bool ShowHead(trail::Point pointer, bool whole) noexcept;
+    bool Present(HWND window, trail::FadingCanvas& canvas, trail::Rect placed, const trail::Rect* dirty) noexcept;
 
     win::BackBuffer& image_;
     trail::FadingCanvas canvas_;
     trail::TrailStyle style_{};
-    // The samples, in pixels of the image.
+    trail::Rect screen_{};
+    // The samples, in pixels of the trail's image; their screen pixels.
     trail::PlacedPath path_{};
-    // Screen pixels: the window, and the pointer the head was last drawn to.
+    trail::Point newestOnScreen_{};
+    // How far the pointer went between the last two samples: as far as the head will likely run.
+    int lead_ = 0;
+    // Screen pixels: the trail's window, the head's, the pointer the head was last drawn to.
     trail::Rect placed_{};
+    trail::Rect headPlaced_{};
     trail::Point head_{};
-    // Image pixels: what the sample drew, and what the head drew since.
+    // Image pixels: what the sample drew, and what the head drew in its own image.
     trail::Rect drawn_{};
     trail::Rect headDrawn_{};
+    HWND window_ = nullptr;
+    HWND headWindow_ = nullptr;
+    win::BackBuffer headImage_;
+    trail::FadingCanvas headCanvas_;
     bool shown_ = false;
 };

@@ -131,8 +131,7 @@ void CMonitorWin::DrawFrame(int x, int y) {
         fading.Hide(hwnd());
         return;
     }
-    // The head has run out of the window: the trail is placed anew around it.
-    if (!fading.ShowFrame(hwnd(), pointer)) ShowFadingTrail(pointer);
+    fading.ShowFrame(hwnd(), pointer);
 }
 
 void CMonitorWin::DrawTrail() {
@@ -196,7 +195,10 @@ std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPAR
         if (wParam != kFrameTimerId) break;
         if (POINT pointer{}; ::GetCursorPos(&pointer)) DrawFrame(pointer.x, pointer.y);
         return 0;
-    case WM_DESTROY: frames.Stop(); break;
+    case WM_DESTROY:
+        frames.Stop();
+        fading.Close();
+        break;
     default: break;
     }
     return win::Dialog::WindowProc(message, wParam, lParam);

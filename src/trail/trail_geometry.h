@@ -62,6 +62,7 @@ struct Rect {
 constexpr int Width(Rect r) noexcept { return r.right - r.left; }
 constexpr int Height(Rect r) noexcept { return r.bottom - r.top; }
 constexpr bool IsEmpty(Rect r) noexcept { return r.right <= r.left || r.bottom <= r.top; }
+constexpr Rect Inflate(Rect r, int by) noexcept { return {r.left - by, r.top - by, r.right + by, r.bottom + by}; }
 // The smallest rectangle holding both; an empty one adds nothing.
 Rect Union(Rect a, Rect b) noexcept;
 // What the two share; empty when nothing.

@@ -364,25 +364,29 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     EXPECT_GE(drawn, 1100);
     EXPECT_TRUE(overlay.frames.running()) << "frames run while the pointer moves";
 
-    // Between samples only the head moves, to the live pointer, at full colour:
-    // presented in the rectangle it changed, in a window that keeps its place.
+    // Between samples only the head moves, to the live pointer, at full colour,
+    // in its own window: presented in the rectangle it changed.
     static std::vector<RECT> presented;
     static BOOL answer;
     presented.clear();
     answer = TRUE;
     overlay.fading.present = [](HWND window, const UPDATELAYEREDWINDOWINFO* info) -> BOOL {
         presented.push_back(info->prcDirty ? *info->prcDirty : RECT{0, 0, info->psize->cx, info->psize->cy});
+        EXPECT_EQ(info->prcDirty == nullptr, info->psize != nullptr) << "a dirty rectangle only where the size holds";
         return answer && ::UpdateLayeredWindowIndirect(window, info);
+    };
+    const auto head = [&](int x, int y) {
+        const trail::Rect at = overlay.fading.headPlaced();
+        return overlay.fading.headImage().PixelAt(x - at.left, y - at.top);
     };
     for (const int x : {1170, 1190}) {
         overlay.DrawFrame(x, 512);
-        const std::uint32_t head = overlay.backBuffer.PixelAt(x - r.left, 512 - r.top);
-        EXPECT_GE(head >> 24, 240u) << x;
-        EXPECT_EQ(head & 0xFFFFFFu, 0xFF0000u) << x;
-        EXPECT_EQ(OverlayRect().left, r.left);
-        EXPECT_EQ(OverlayRect().right, r.right);
+        EXPECT_GE(head(x, 512) >> 24, 240u) << x;
+        EXPECT_EQ(head(x, 512) & 0xFFFFFFu, 0xFF0000u) << x;
+        EXPECT_TRUE(::IsWindowVisible(overlay.fading.headWindow()));
+        EXPECT_EQ(OverlayRect().left, r.left) << "the trail's window stays put";
     }
-    EXPECT_EQ(overlay.backBuffer.PixelAt(1170 - r.left, 512 - r.top), 0u) << "the earlier head is gone";
+    EXPECT_EQ(head(1170, 512), 0u) << "the earlier head is gone";
     ASSERT_EQ(presented.size(), 2u);
     EXPECT_LE((presented[1].right - presented[1].left) * (presented[1].bottom - presented[1].top), 60 * 40)
         << "only the head's rectangle";
@@ -391,12 +395,12 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     // A present that fails hides the window, and frames do not try again; the next sample does.
     answer = FALSE;
     overlay.DrawFrame(1200, 512);
-    EXPECT_FALSE(Visible());
+    EXPECT_FALSE(Visible() || ::IsWindowVisible(overlay.fading.headWindow()));
     overlay.DrawFrame(1210, 512);
     EXPECT_EQ(presented.size(), 3u);
     answer = TRUE;
     overlay.UpdateTrail(1220, 512);
-    EXPECT_TRUE(Visible());
+    EXPECT_TRUE(Visible() && ::IsWindowVisible(overlay.fading.headWindow()));
     overlay.fading.present = ::UpdateLayeredWindowIndirect;
 
     // Round and round a circle: after the first round, the window keeps its size.
