@@ -90,8 +90,8 @@ int wmain() {
             ::GdiFlush();
         });
         ::ReleaseDC(overlay.hwnd(), window);
-        std::printf("baseline: full clear %.1f us, 1:1 blit %.1f us (medians of up to %d calls or %.0f s a figure)\n", clear,
-                    blit, kTicks, kSecondsPerFigure);
+        std::printf("baseline: full clear %.1f us, 1:1 blit %.1f us (medians of up to %d calls or %.0f s a figure)\n",
+                    clear, blit, kTicks, kSecondsPerFigure);
 
         struct Mode {
             const char* name;
@@ -213,8 +213,8 @@ int wmain() {
                 const int h = std::min(region.bottom, buffer.height());
                 trail::FadingCanvas canvas;
                 canvas.Attach(buffer);
-                const double drawing = MedianMicros(
-                    200, [&](int) { trail::DrawFadingTrail(canvas, region, sample.path, overlay.style); });
+                const double drawing =
+                    MedianMicros(200, [&](int) { trail::DrawFadingTrail(canvas, region, sample.path, overlay.style); });
                 const auto updating = [&](int i, bool resizing) {
                     POINT at{sample.window.left + i % 2, sample.window.top};
                     POINT origin{0, 0};

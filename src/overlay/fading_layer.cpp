@@ -11,9 +11,13 @@ namespace {
 // steps its size grows in. Little: a larger window costs more to present.
 constexpr int kRoom = 24;
 
-trail::Rect Around(trail::Point p, int reach) noexcept { return {p.x - reach, p.y - reach, p.x + reach + 1, p.y + reach + 1}; }
+trail::Rect Around(trail::Point p, int reach) noexcept {
+    return {p.x - reach, p.y - reach, p.x + reach + 1, p.y + reach + 1};
+}
 
-trail::Rect Offset(trail::Rect r, int dx, int dy) noexcept { return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+trail::Rect Offset(trail::Rect r, int dx, int dy) noexcept {
+    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
 
 // The head's window: a click-through popup that is never activated and not
 // in the taskbar. It has no owner: an owned window is kept above its owner,
@@ -27,9 +31,8 @@ HWND MakeHeadWindow() noexcept {
         return ::RegisterClassW(&wc);
     }();
     if (!kind) return nullptr;
-    return ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                             MAKEINTATOM(kind), L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
-                             ::GetModuleHandleW(nullptr), nullptr);
+    return ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MAKEINTATOM(kind),
+                             L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -76,8 +79,8 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
     newestOnScreen_ = history[0];
     // Beyond a few hundred pixels the head's window is placed anew in a frame instead.
     constexpr int kLongestLead = 256;
-    lead_ = std::min(kLongestLead,
-                     std::max(std::abs(history[0].x - history[1].x), std::abs(history[0].y - history[1].y)));
+    lead_ =
+        std::min(kLongestLead, std::max(std::abs(history[0].x - history[1].x), std::abs(history[0].y - history[1].y)));
     drawn_ = Offset(frame.window, -placed.left, -placed.top);
     trail::DrawFadingTrail(canvas_, drawn_, path_, style_);
     const trail::Rect changed = trail::Union(before, drawn_);
@@ -141,8 +144,8 @@ bool FadingLayer::ShowHead(trail::Point pointer, bool whole) noexcept {
         recent.pixels[i] = {path_.pixels[i].x + placed_.left - placed.left,
                             path_.pixels[i].y + placed_.top - placed.top};
     const trail::Point at{pointer.x - placed.left, pointer.y - placed.top};
-    const trail::StrokeSamples line = trail::HeadLine(at, recent, !style_.straightLines,
-                                                      static_cast<float>(headCanvas_.Pixels(style_.lineWidthPt)));
+    const trail::StrokeSamples line =
+        trail::HeadLine(at, recent, !style_.straightLines, static_cast<float>(headCanvas_.Pixels(style_.lineWidthPt)));
     trail::Rect covered = style_.drawLines ? trail::LineBounds(line, 2.0f) : trail::Rect{};
     if (style_.drawPoints && recent.count > 0)
         covered = trail::Union(covered, Around(recent.pixels[0], headCanvas_.Pixels(style_.pointWidthPt) / 2 + 2));
@@ -167,16 +170,9 @@ bool FadingLayer::Present(HWND window, trail::FadingCanvas& canvas, trail::Rect 
     // rectangle that changed is blended and uploaded ("UPDATELAYEREDWINDOWINFO
     // structure", Microsoft Docs).
     // A window that keeps its place and size is given neither.
-    const UPDATELAYEREDWINDOWINFO info{sizeof info,
-                                       nullptr,
-                                       dirty ? nullptr : &position,
-                                       dirty ? nullptr : &size,
-                                       canvas.dc(),
-                                       &origin,
-                                       0,
-                                       &blend,
-                                       ULW_ALPHA,
-                                       dirty ? &changed : nullptr};
+    const UPDATELAYEREDWINDOWINFO info{
+        sizeof info, nullptr,   dirty ? nullptr : &position, dirty ? nullptr : &size, canvas.dc(), &origin, 0,
+        &blend,      ULW_ALPHA, dirty ? &changed : nullptr};
     if (present(window, &info)) return true;
     // Never a stale image: hidden until the next sample tries again.
     Hide(window_);

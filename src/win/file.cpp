@@ -175,8 +175,8 @@ Written WriteReplacing(const std::wstring& path, const std::string& bytes, const
     }
     file.reset();
     if (!exists) {
-        const DWORD error =
-            WithRetries(calls, [&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
+        const DWORD error = WithRetries(
+            calls, [&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
         ::DeleteFileW(temporary.c_str());
         return {Written::NotWritten, error};

@@ -41,8 +41,7 @@ const Entries* Bind() noexcept {
                      entries.createBitmapFromScan0, entries.getImageGraphicsContext, entries.disposeImage,
                      entries.setSmoothingMode, entries.createSolidFill, entries.deleteBrush, entries.createPath,
                      entries.deletePath, entries.addPathPolygon, entries.fillPath, entries.fillEllipse,
-                     entries.setSolidFillColor, entries.resetPath, entries.setPathFillMode,
-                     entries.setClipRectI);
+                     entries.setSolidFillColor, entries.resetPath, entries.setPathFillMode, entries.setClipRectI);
     return bound ? &entries : nullptr;
 }
 

@@ -406,12 +406,14 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     // Round and round a circle: after the first round, the window keeps its size.
     std::set<std::pair<LONG, LONG>> sizes;
     for (int i = 0; i < 100; ++i) {
-        overlay.UpdateTrail(640 + static_cast<int>(300 * std::cos(i * 0.25)), 500 + static_cast<int>(250 * std::sin(i * 0.25)));
+        overlay.UpdateTrail(640 + static_cast<int>(300 * std::cos(i * 0.25)),
+                            500 + static_cast<int>(250 * std::sin(i * 0.25)));
         if (i >= 30) sizes.insert({Size().cx, Size().cy});
     }
     EXPECT_EQ(sizes.size(), 1u) << "a window resized within a stroke";
     // At rest: no frames, and after a while the image is given back.
-    for (int i = 0; i < trail::kHistoryLength + CMonitorWin::kRestTicksBeforeShrinking; ++i) overlay.UpdateTrail(640, 500);
+    for (int i = 0; i < trail::kHistoryLength + CMonitorWin::kRestTicksBeforeShrinking; ++i)
+        overlay.UpdateTrail(640, 500);
     EXPECT_FALSE(overlay.frames.running()) << "a frame clock at rest";
     EXPECT_LT(overlay.backBuffer.width() * overlay.backBuffer.height(), 400 * 400) << "an image that never shrinks";
     // Over the panel it hides as the colour-keyed overlay does.
