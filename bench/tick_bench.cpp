@@ -14,6 +14,8 @@
 
 #include "overlay/monitor_win.h"
 #include "trail/trail_renderer.h"
+#include "win/dwm.h"
+#include "win/frame_clock.h"
 #include "win/message_pump.h"
 #include "win/gdiplus_flat.h"
 
@@ -302,6 +304,24 @@ int wmain() {
             MedianMicros(kTicks, [&](int) { ::FindWindowW(nullptr, kCompanionWindowTitle); }),
             MedianMicros(kTicks, [&](int) { ::InvalidateRect(overlay.hwnd(), nullptr, TRUE); }));
         win::PumpMessages();
+
+        // The frame clock: the period it asks for, and how often its timer
+        // really fires over a second (Windows rounds timers to its clock tick
+        // unless asked for a finer one; Wine fires at the period asked).
+        {
+            win::FrameClock clock;
+            clock.Start(panel, 7);
+            int fired = 0;
+            const double began = Now();
+            MSG message{};
+            while (Now() - began < 1.0 && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+                if (message.message == WM_TIMER && message.hwnd == panel && message.wParam == 7) ++fired;
+                ::DispatchMessageW(&message);
+            }
+            clock.Stop();
+            std::printf("frame clock: display at %.1f Hz, %u ms asked, %d frames in a second\n", win::RefreshRate(),
+                        clock.period(), fired);
+        }
 
         for (int i = 0; i < 20; ++i) overlay.UpdateTrail(700, 700);  // the rest is drawn once
         win::PumpMessages();
