@@ -102,7 +102,7 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
     return true;
 }
 
-void FadingLayer::ShowFrame(HWND, trail::Point pointer) noexcept {
+void FadingLayer::ShowFrame(trail::Point pointer) noexcept {
     if (!shown_ || pointer == head_) return;
     ShowHead(pointer, false);
 }

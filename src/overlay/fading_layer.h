@@ -28,7 +28,7 @@ public:
                     trail::Rect screen, trail::Point pointer) noexcept;
     // The head drawn on to `pointer`, only where it changes; nothing while
     // hidden or when the pointer has not moved.
-    void ShowFrame(HWND window, trail::Point pointer) noexcept;
+    void ShowFrame(trail::Point pointer) noexcept;
     void Hide(HWND window) noexcept;
     // The images and their scratch room given back; the next sample starts small.
     void Release() noexcept;

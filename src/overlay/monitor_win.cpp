@@ -131,7 +131,7 @@ void CMonitorWin::DrawFrame(int x, int y) {
         fading.Hide(hwnd());
         return;
     }
-    fading.ShowFrame(hwnd(), pointer);
+    fading.ShowFrame(pointer);
 }
 
 void CMonitorWin::DrawTrail() {
