@@ -230,7 +230,7 @@ int wmain() {
                     !overlay.style.straightLines, static_cast<float>(canvas.Pixels(overlay.style.lineWidthPt)));
                 const trail::Rect headRect = trail::LineBounds(head, 2.0f);
                 const double headDrawing = MedianMicros(200, [&](int) {
-                    canvas.Restore(headRect);
+                    canvas.Clear(headRect);
                     trail::DrawFadingHead(canvas, headRect, head, sample.path, overlay.style);
                 });
                 const double update = MedianMicros(200, [&](int i) { updating(i, false); });

@@ -125,7 +125,6 @@ bool FadingLayer::ShowHead(trail::Point pointer, bool whole) noexcept {
     if (!headCanvas_.ready() || trail::Width(placed) != trail::Width(headPlaced_) ||
         trail::Height(placed) != trail::Height(headPlaced_)) {
         headCanvas_.Detach();
-        headImage_.SetDpi(image_.dpi());
         if (!headImage_.Create(trail::Width(placed), trail::Height(placed)) || !headCanvas_.Attach(headImage_)) {
             Release();
             Hide(window_);
@@ -166,10 +165,9 @@ bool FadingLayer::Present(HWND window, trail::FadingCanvas& canvas, trail::Rect 
     BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style_.opacityPercent), AC_SRC_ALPHA};
     const RECT changed = dirty ? RECT{dirty->left, dirty->top, dirty->right, dirty->bottom} : RECT{};
     // One call moves, sizes and paints, so no frame shows the old trail at
-    // the new place. While the window keeps its place and size, only the
-    // rectangle that changed is blended and uploaded ("UPDATELAYEREDWINDOWINFO
-    // structure", Microsoft Docs).
-    // A window that keeps its place and size is given neither.
+    // the new place. While the window keeps its place and size, it is given
+    // neither, and only the rectangle that changed is blended and uploaded
+    // ("UPDATELAYEREDWINDOWINFO structure", Microsoft Docs).
     const UPDATELAYEREDWINDOWINFO info{
         sizeof info, nullptr,   dirty ? nullptr : &position, dirty ? nullptr : &size, canvas.dc(), &origin, 0,
         &blend,      ULW_ALPHA, dirty ? &changed : nullptr};

@@ -173,7 +173,6 @@ bool FadingCanvas::Attach(win::BackBuffer& image) noexcept {
     if (!top) return false;
     try {
         claimed_.assign(static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()), 0);
-        kept_.assign(claimed_.size(), 0u);
     } catch (const std::bad_alloc&) {
         Detach();
         return false;
@@ -209,7 +208,6 @@ void FadingCanvas::Detach() noexcept {
     top_ = nullptr;
     // Given back to the system, not kept for the next image.
     std::vector<std::uint8_t>().swap(claimed_);
-    std::vector<std::uint32_t>().swap(kept_);
 }
 
 int FadingCanvas::width() const noexcept { return image_ ? image_->width() : 0; }
@@ -225,22 +223,7 @@ void FadingCanvas::Clear(Rect region) noexcept {
     region = Intersect(region, Bounds());
     for (int y = region.top; y < region.bottom; ++y) {
         std::fill_n(Row(y) + region.left, Width(region), 0u);
-        std::fill_n(kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left, Width(region), 0u);
     }
-}
-
-void FadingCanvas::Keep(Rect region) noexcept {
-    region = Intersect(region, Bounds());
-    for (int y = region.top; y < region.bottom; ++y)
-        std::copy_n(Row(y) + region.left, Width(region),
-                    kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left);
-}
-
-void FadingCanvas::Restore(Rect region) noexcept {
-    region = Intersect(region, Bounds());
-    for (int y = region.top; y < region.bottom; ++y)
-        std::copy_n(kept_.data() + static_cast<std::ptrdiff_t>(y) * width() + region.left, Width(region),
-                    Row(y) + region.left);
 }
 
 void FadingCanvas::Clip(Rect region) noexcept {

@@ -55,9 +55,7 @@ int FadingMargin(const win::BackBuffer& image, HDC dc, const TrailStyle& style) 
 // The fading trail's drawing surface: a premultiplied 32-bit image, the GDI+
 // objects that draw into it (a bitmap over its pixels, one brush whose colour
 // is set for each fill, one path) and the fade's scratch room, all made once
-// for the image's life, so that drawing a frame allocates no image memory. Beside the image it
-// keeps a copy of what the last sample drew, from which a frame puts back the
-// pixels its head covered before.
+// for the image's life, so that drawing a frame allocates no image memory.
 class FadingCanvas {
 public:
     FadingCanvas() noexcept = default;
@@ -82,11 +80,8 @@ public:
     std::uint8_t* claimed() noexcept { return claimed_.data(); }
     HDC dc() const noexcept { return dc_; }
 
-    // Transparent, in the image and the kept copy.
+    // Transparent.
     void Clear(Rect region) noexcept;
-    // The image's pixels in `region` into the kept copy, and back.
-    void Keep(Rect region) noexcept;
-    void Restore(Rect region) noexcept;
     // GDI+ draws only inside `region` until told otherwise (from the first
     // call after a flush, with a graphics of its own).
     void Clip(Rect region) noexcept;
@@ -105,7 +100,6 @@ private:
     gdip::Brush brush_;
     gdip::Path path_;
     std::vector<std::uint8_t> claimed_;
-    std::vector<std::uint32_t> kept_;
 };
 
 // Per-pixel alpha: the trail through `path` (canvas pixels, newest first),
