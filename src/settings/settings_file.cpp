@@ -16,30 +16,38 @@ std::wstring SettingsPathFor(const std::wstring& appFolder) { return appFolder +
 
 void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWriteMode) {
     if (!readWriteMode) return;
+    // Read from where a crashed save left the settings, should they not move back.
+    const win::Recovered found = win::RecoverInterruptedSave(win::FinalPath(path));
+    const std::wstring& source = found.error == ERROR_SUCCESS ? path : found.file;
     for (const SettingKey& key : kSettingKeys) {
         std::int32_t& field = settings.*key.field;
-        field = static_cast<std::int32_t>(::GetPrivateProfileIntW(kSection, key.name, field, path.c_str()));
+        field = static_cast<std::int32_t>(::GetPrivateProfileIntW(kSection, key.name, field, source.c_str()));
     }
 }
 
 namespace {
 
-void ReportNotSaved(const char* why, DWORD error) {
+SaveResult ReportNotSaved(const char* why, DWORD error) {
     std::printf("SaveSettings() %s Error=%lu\n", why, static_cast<unsigned long>(error));
     std::fflush(stdout);
+    return {false, error};
 }
 
 }  // namespace
 
-void SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode) {
-    if (!readWriteMode) return;
+SaveResult SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode) {
+    if (!readWriteMode) return {};
     // A symbolic link stays a link to a file with the new text; the target's
     // attributes are the ones that count (a link's own are not its file's).
     const std::wstring target = win::FinalPath(path);
+    // Were a crashed save's files left where they are, this save would be a
+    // first one and the next would remove them.
+    const win::Recovered found = win::RecoverInterruptedSave(target);
+    if (found.error != ERROR_SUCCESS) return ReportNotSaved("cannot put back the file:", found.error);
     // A read-only file is the user's choice, and a folder is not ours to replace.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return;
+        return ReportNotSaved("cannot write the file:", ERROR_ACCESS_DENIED);
 
     // Without all of the old text the other lines could not be kept: the values
     // stay in memory and the file stays as it is.
@@ -64,9 +72,10 @@ void SaveSettings(const TrailSettings& settings, const std::wstring& path, int r
     ProfileText file = DecodeProfile(*old, [](unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; });
     SetProfileValues(file.units, wide(kSection), values);
     const win::Written written = win::WriteReplacing(target, EncodeProfile(file), *old, attributes);
-    if (written.way == win::Written::NotWritten) ReportNotSaved("cannot write the file:", written.error);
+    if (written.way == win::Written::NotWritten) return ReportNotSaved("cannot write the file:", written.error);
     if (written.way == win::Written::InPlace)
         ReportNotSaved("wrote over the file in place, as it could not be replaced:", written.error);
+    return {};
 }
 
 }  // namespace settings

@@ -17,12 +17,21 @@ struct SettingsFile {
     int readWriteMode = 1;
 };
 
-// Reads the ten keys of [SYSTEM]; a missing file, section or key leaves the
-// field as it was. Does nothing unless readWriteMode is set.
+// Reads the keys of [SYSTEM]; a missing file, section or key leaves the field
+// as it was. A file a save cut short by a crash left beside it is put back
+// first. Does nothing unless readWriteMode is set.
 void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWriteMode);
 
-// Writes all ten keys of [SYSTEM] as decimal text; other sections and keys of
-// the file are left alone. Does nothing unless readWriteMode is set.
-void SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode);
+// What became of a save: written, or nothing to do (`saved`); or not written,
+// the file as it was, with the reason as GetLastError gives it.
+struct SaveResult {
+    bool saved = true;
+    unsigned long error = 0;
+};
+
+// Writes every key of [SYSTEM] as decimal text; other sections and keys of
+// the file are left alone. Does nothing unless readWriteMode is set. Shows
+// nothing: the caller tells the user.
+SaveResult SaveSettings(const TrailSettings& settings, const std::wstring& path, int readWriteMode);
 
 }  // namespace settings

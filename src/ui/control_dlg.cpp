@@ -1,6 +1,9 @@
 #include "ui/control_dlg.h"
 
 #include <cstdio>
+#include <cwchar>
+#include <cwctype>
+#include <iterator>
 #include <utility>
 
 #include "resource.h"
@@ -16,7 +19,49 @@ CControlDlg::CControlDlg(settings::SettingsFile file)
       settingsFile(std::move(file)) {}
 
 void CControlDlg::LoadSettings() { settings::LoadSettings(settings, settingsFile.path, settingsFile.readWriteMode); }
-void CControlDlg::SaveSettings() { settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode); }
+namespace {
+
+// Why a save failed, in the words of the program's language; the system's
+// own text for the rarer reasons.
+std::wstring NotSavedReason(DWORD error) {
+    constexpr DWORD kDiskQuotaExceeded = 1295;  // ERROR_DISK_QUOTA_EXCEEDED, missing from MinGW's headers
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+    case ERROR_FILE_READ_ONLY:
+    case ERROR_NETWORK_ACCESS_DENIED: return win::ResourceText(IDS_NOT_SAVED_REFUSED);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+    case kDiskQuotaExceeded: return win::ResourceText(IDS_NOT_SAVED_DISK_FULL);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_USER_MAPPED_FILE:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED: return win::ResourceText(IDS_NOT_SAVED_IN_USE);
+    default: break;
+    }
+    wchar_t text[128];
+    std::swprintf(text, std::size(text), win::ResourceText(IDS_NOT_SAVED_ERROR).c_str(),
+                  static_cast<unsigned long>(error));
+    wchar_t* system = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+        reinterpret_cast<wchar_t*>(&system), 0, nullptr);
+    std::wstring reason = length ? std::wstring(system, length) : std::wstring();
+    ::LocalFree(system);
+    while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();
+    return reason.empty() ? text : reason + L" (" + text + L")";
+}
+
+}  // namespace
+
+void CControlDlg::SaveSettings() {
+    const settings::SaveResult result =
+        settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode);
+    if (result.saved) return;
+    const std::wstring text = win::ResourceText(IDS_NOT_SAVED) + L"\n" + settingsFile.path + L"\n\n" +
+                              NotSavedReason(result.error) + L"\n\n" + win::ResourceText(IDS_NOT_SAVED_KEPT);
+    win::ShowMessage(text.c_str());
+}
 
 void CControlDlg::ApplySettings() {
     trail::TrailStyle style = overlay.style;
@@ -65,12 +110,16 @@ std::optional<LRESULT> CControlDlg::OnCommand(WORD id, WORD code) {
 
 void CControlDlg::OnBnClickedOnOff() {
     UpdateData(true);
+    ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(toggleOn ? IDS_OFF : IDS_ON).c_str());
+    // Pressed while the settings dialog is open (only the hotkey can), the
+    // toggle waits for the dialog: minimising the main window would take the
+    // dialog, which it owns, along with it.
+    if (settingsOpen) return;
     overlay.trailOn = toggleOn;
-    if (!toggleOn) {
-        ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(IDS_ON).c_str());
-        return;
-    }
-    ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(IDS_OFF).c_str());
+    if (toggleOn) MinimiseMainWindow();
+}
+
+void CControlDlg::MinimiseMainWindow() {
     const HWND mainWindow = ::GetAncestor(hwnd(), GA_ROOT);
     if (::IsIconic(mainWindow)) return;
     // SW_SHOWMINIMIZED would activate the window it minimises and keep the
@@ -91,6 +140,8 @@ void CControlDlg::OnBnClickedSettings() {
 
     // Hidden while the dialog is open; the timer and the hotkey go on working.
     overlay.trailOn = 0;
+    settingsOpen = true;
+    const BOOL toggleBefore = toggleOn;
     if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
         settings = dialog.settings;
         ::UnregisterHotKey(hwnd(), kHotkeyId);
@@ -98,7 +149,10 @@ void CControlDlg::OnBnClickedSettings() {
         ApplySettings();
         SaveSettings();
     }
+    settingsOpen = false;
     overlay.trailOn = toggleOn;
+    // Switched on by the hotkey meanwhile: now the main window goes down, as after any switch on.
+    if (toggleOn && !toggleBefore) MinimiseMainWindow();
 }
 
 void CControlDlg::OnTimer(UINT_PTR id) {

@@ -29,6 +29,7 @@ public:
     settings::TrailSettings settings;
     settings::SettingsFile settingsFile;
     BOOL toggleOn = 0;
+    bool settingsOpen = false;
     // Where the timer reads the pointer and how hotkey 103 is registered;
     // tests put their own here.
     BOOL(WINAPI* readPointer)(LPPOINT) = ::GetCursorPos;
@@ -43,6 +44,8 @@ protected:
 private:
     void OnBnClickedOnOff();
     void OnBnClickedSettings();
+    // Minimised without taking the keyboard; the keyboard handed back to the user's window.
+    void MinimiseMainWindow();
     void OnTimer(UINT_PTR id);
     void OnHotKey(WPARAM id);
     void OnDestroy() override;

@@ -3,6 +3,9 @@
 #include "win/growing_text.h"
 #include "win/handle.h"
 
+#include <string_view>
+#include <vector>
+
 namespace win {
 namespace {
 
@@ -55,55 +58,31 @@ DWORD WithRetries(const FileCalls& calls, Attempt attempt) {
     }
 }
 
-File CreateForWriting(const std::wstring& path, DWORD creation, DWORD share = 0) {
-    return File(::CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Removes a file of ours, whatever attributes it was left with: a hidden or
+// read-only one would refuse DeleteFileW, and a hidden one CREATE_ALWAYS with
+// FILE_ATTRIBUTE_NORMAL ("CreateFileW function").
+void Remove(const std::wstring& path) noexcept {
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(path.c_str());
 }
 
-// The old file has left its name (ReplaceFileW's 1177 keeps it under the
-// backup name; without one, 1176 deletes it) while the new text is still whole
-// under "<path>.new": that is moved in, or else written there anew. Should
-// neither work, the old text goes back under its name, the old file itself
-// where it lives on, else its bytes.
-Written PutInPlace(const std::wstring& path, const std::wstring& temporary, const std::wstring& backup,
-                   const std::string& bytes, const std::string& old, DWORD attributes, const FileCalls& calls) {
-    const DWORD moved = WithRetries(calls, [&] {
-        return Succeeded(
-            calls.move(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    });
-    if (moved == ERROR_SUCCESS) {
-        ::DeleteFileW(backup.c_str());
-        return {Written::Replaced, ERROR_SUCCESS};
-    }
-    File file = CreateForWriting(path, CREATE_ALWAYS);
-    const DWORD recreated = file ? WriteAll(file.get(), bytes, calls) : Failed();
-    if (recreated == ERROR_SUCCESS) {
-        file.reset();
-        ::SetFileAttributesW(path.c_str(), attributes);
-        ::DeleteFileW(temporary.c_str());
-        ::DeleteFileW(backup.c_str());
-        return {Written::Replaced, ERROR_SUCCESS};
-    }
-    file.reset();
-    const bool movedBack =
-        Exists(backup) && calls.move(backup.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!movedBack) {
-        file = CreateForWriting(path, CREATE_ALWAYS);
-        if (file && WriteAll(file.get(), old, calls) == ERROR_SUCCESS) {
-            file.reset();
-            ::SetFileAttributesW(path.c_str(), attributes);
-            ::DeleteFileW(backup.c_str());
-        }
-    }
-    ::DeleteFileW(temporary.c_str());
-    return {Written::NotWritten, recreated};
+File CreateForWriting(const std::wstring& path, DWORD creation, const FileCalls& calls, DWORD share = 0) {
+    return File(calls.create(path.c_str(), GENERIC_WRITE, share, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
+
+DWORD MoveWithRetries(const std::wstring& from, const std::wstring& to, DWORD flags, const FileCalls& calls) {
+    return WithRetries(calls, [&] { return Succeeded(calls.move(from.c_str(), to.c_str(), flags)); });
+}
+
+constexpr DWORD kMoveOver = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
 
 // Over the old text, as the profile functions write: the file keeps its name,
 // attributes and security. Shared every way, so that a reader who lets others
 // write does not stop it.
 Written WriteInPlace(const std::wstring& path, const std::string& bytes, const std::string& old, DWORD notReplaced,
                      const FileCalls& calls) {
-    const File file = CreateForWriting(path, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const File file =
+        CreateForWriting(path, OPEN_EXISTING, calls, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!file) return {Written::NotWritten, Failed()};
     const DWORD error = WriteOver(file.get(), bytes, old, calls);
     return error ? Written{Written::NotWritten, error} : Written{Written::InPlace, notReplaced};
@@ -112,13 +91,31 @@ Written WriteInPlace(const std::wstring& path, const std::string& bytes, const s
 // The first save, where no file may be made beside it: made under its own
 // name, and removed again should the text not go in whole.
 Written WriteFirst(const std::wstring& path, const std::string& bytes, const FileCalls& calls) {
-    File file = CreateForWriting(path, CREATE_NEW);
+    File file = CreateForWriting(path, CREATE_NEW, calls);
     if (!file) return {Written::NotWritten, Failed()};
     const DWORD error = WriteAll(file.get(), bytes, calls);
     if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
     file.reset();
     ::DeleteFileW(path.c_str());
     return {Written::NotWritten, error};
+}
+
+// ReplaceFileW's 1177: the old file has left its name for the backup name,
+// the new text is whole under the temporary one. The new text is moved in; or
+// else the old file is moved back and the text written over it in place, as
+// where the file cannot be replaced. Should neither move, both stay as they
+// are: nothing is written anew under the file's name, where a second failure
+// would leave it cut, and the next load or save puts the new text in place.
+Written PutBack(const std::wstring& path, const std::wstring& temporary, const std::wstring& backup,
+                const std::string& bytes, const std::string& old, const FileCalls& calls) {
+    const DWORD moved = MoveWithRetries(temporary, path, kMoveOver, calls);
+    if (moved == ERROR_SUCCESS) {
+        Remove(backup);
+        return {Written::Replaced, ERROR_SUCCESS};
+    }
+    if (MoveWithRetries(backup, path, kMoveOver, calls) != ERROR_SUCCESS) return {Written::NotWritten, moved};
+    Remove(temporary);
+    return WriteInPlace(path, bytes, old, moved, calls);
 }
 
 }  // namespace
@@ -150,60 +147,138 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path, DWORD& error)
     return bytes;
 }
 
+std::wstring SaveFileName(const std::wstring& path, DWORD processId, bool backup) {
+    return path + L".vireon-" + std::to_wstring(processId) + (backup ? L".old" : L".new");
+}
+
 Written WriteReplacing(const std::wstring& path, const std::string& bytes, const std::string& old, DWORD attributes,
                        const FileCalls& calls) {
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    const std::wstring temporary = path + L".new";
-    const std::wstring backup = path + L".old";
+    const std::wstring temporary = SaveFileName(path, ::GetCurrentProcessId(), false);
+    const std::wstring backup = SaveFileName(path, ::GetCurrentProcessId(), true);
+    // Files by these names were left by an earlier process that had our id.
+    Remove(temporary);
+    Remove(backup);
     File file;
     const DWORD notMade = WithRetries(calls, [&] {
-        file = CreateForWriting(temporary, CREATE_ALWAYS);
+        file = CreateForWriting(temporary, CREATE_ALWAYS, calls);
         return file ? ERROR_SUCCESS : Failed();
     });
     if (!file) {
-        // Only a refusal to make the file (the folder allows no new files, a
-        // folder or a read-only file of that name is in the way) sends the
-        // text where the profile functions would write it. Any other failure
-        // (a full disk, an I/O error) would fail there as well, half way.
+        // Only a refusal to make the file (the folder allows no new files)
+        // sends the text where the profile functions would write it. Any
+        // other failure (a full disk, an I/O error) would fail there as well,
+        // half way.
         if (notMade != ERROR_ACCESS_DENIED) return {Written::NotWritten, notMade};
         return exists ? WriteInPlace(path, bytes, old, notMade, calls) : WriteFirst(path, bytes, calls);
     }
     if (const DWORD error = WriteAll(file.get(), bytes, calls)) {
         file.reset();
-        ::DeleteFileW(temporary.c_str());
+        Remove(temporary);
         return {Written::NotWritten, error};
     }
     file.reset();
     if (!exists) {
-        const DWORD error = WithRetries(
-            calls, [&] { return Succeeded(calls.move(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)); });
+        const DWORD error = MoveWithRetries(temporary, path, MOVEFILE_WRITE_THROUGH, calls);
         if (error == ERROR_SUCCESS) return {Written::Created, ERROR_SUCCESS};
-        ::DeleteFileW(temporary.c_str());
+        Remove(temporary);
         return {Written::NotWritten, error};
     }
 
     // Wine's ReplaceFileW does not carry the attributes over; they are the user's, so they go on the new text.
     ::SetFileAttributesW(temporary.c_str(), attributes);
-    // A backup name makes the old file's whereabouts known on every failure:
-    // without one, 1177 leaves it under a name of the system's choosing
-    // ("ReplaceFileW function"). One left by an interrupted save is ours.
-    ::DeleteFileW(backup.c_str());
+    // With a backup name the old file is, after any failure, under its own
+    // name or under the backup's: without one, 1177 leaves it under a name of
+    // the system's choosing ("ReplaceFileW function").
     const DWORD error = WithRetries(calls, [&] {
         return Succeeded(calls.replace(path.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                                        nullptr, nullptr));
     });
     if (error == ERROR_SUCCESS) {
-        ::DeleteFileW(backup.c_str());
+        Remove(backup);
         return {Written::Replaced, ERROR_SUCCESS};
     }
-    if (!Exists(path)) return PutInPlace(path, temporary, backup, bytes, old, attributes, calls);
-    // Both files kept their names. Not replaceable (held open without delete
-    // sharing, renames refused, the new file held): the old text is whole, so
-    // it is written over in place. Anything else would fail there as well.
-    ::DeleteFileW(temporary.c_str());
-    ::DeleteFileW(backup.c_str());
-    if (!MayPass(error) && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return {Written::NotWritten, error};
+    if (!Exists(path)) return PutBack(path, temporary, backup, bytes, old, calls);
+    // Both files kept their names, so the old text is whole.
+    Remove(backup);
+    // Some network redirectors and file systems have no ReplaceFileW at all,
+    // and answer so with the files untouched; a plain rename may still work.
+    const bool unsupported =
+        error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION || error == ERROR_INVALID_PARAMETER;
+    if (unsupported && MoveWithRetries(temporary, path, kMoveOver, calls) == ERROR_SUCCESS)
+        return {Written::Replaced, ERROR_SUCCESS};
+    Remove(temporary);
+    // Not replaceable (held open without delete sharing, renames refused, the
+    // new file held, no replacing on this volume): the text goes over the old
+    // in place. Anything else would fail there as well.
+    if (!unsupported && !MayPass(error) && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+        return {Written::NotWritten, error};
     return WriteInPlace(path, bytes, old, error, calls);
+}
+
+namespace {
+
+// A file a save of ours left beside the settings file.
+struct Leftover {
+    std::wstring path;
+    std::wstring processId;
+    bool backup = false;
+    FILETIME written{};
+};
+
+std::vector<Leftover> LeftoversBeside(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = path.substr(0, slash == std::wstring::npos ? 0 : slash + 1);
+    const std::wstring prefix = path.substr(folder.size()) + L".vireon-";
+    std::vector<Leftover> found;
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = ::FindFirstFileExW((path + L".vireon-*").c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        // The pattern may match by a short name too; only our own long names count.
+        const std::wstring_view name = entry.cFileName;
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() <= prefix.size() + 4 ||
+            ::CompareStringOrdinal(name.data(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                   static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        const std::wstring_view id = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        const std::wstring_view suffix = name.substr(name.size() - 4);
+        if (id.find_first_not_of(L"0123456789") != std::wstring_view::npos || (suffix != L".new" && suffix != L".old"))
+            continue;
+        found.push_back({folder + entry.cFileName, std::wstring(id), suffix == L".old", entry.ftLastWriteTime});
+    } while (::FindNextFileW(search, &entry));
+    ::FindClose(search);
+    return found;
+}
+
+}  // namespace
+
+Recovered RecoverInterruptedSave(const std::wstring& path, const FileCalls& calls) {
+    const std::vector<Leftover> leftovers = LeftoversBeside(path);
+    if (!Exists(path)) {
+        // The new text of a save whose old file lies beside it, else an old
+        // file; of several crashed saves, the latest.
+        const auto rank = [&leftovers](const Leftover& l) {
+            if (l.backup) return 1;
+            for (const Leftover& other : leftovers)
+                if (other.backup && other.processId == l.processId) return 2;
+            return 0;
+        };
+        const Leftover* best = nullptr;
+        for (const Leftover& l : leftovers) {
+            if (rank(l) == 0) continue;
+            if (!best || rank(l) > rank(*best) ||
+                (rank(l) == rank(*best) && ::CompareFileTime(&l.written, &best->written) > 0))
+                best = &l;
+        }
+        if (best) {
+            const DWORD error = MoveWithRetries(best->path, path, MOVEFILE_WRITE_THROUGH, calls);
+            if (error != ERROR_SUCCESS) return {best->path, error};
+        }
+    }
+    for (const Leftover& l : leftovers) Remove(l.path);
+    return {path, ERROR_SUCCESS};
 }
 
 }  // namespace win

@@ -108,4 +108,56 @@ TEST_F(PanelSettingsTest, NewlyEnabledHotkeyTakenElsewhereIsReportedAndStillSave
     ::UnregisterHotKey(other.hwnd(), 1);
 }
 
+// A read-only file stands for every save that is not made: the user is told
+// which file and why, and the settings stay in force for this run.
+TEST_F(PanelSettingsTest, ASaveThatIsNotMadeIsShownWithTheFileAndTheReason) {
+    const std::wstring path = folder.File(L"Vireon.ini");
+    testing_support::WriteBytes(path, "[SYSTEM]\r\nLINECOLOR=1\r\n");
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    MessageBoxRecorder boxes;
+    Settings([](HWND d) {
+        Click(d, IDC_LINE_BLUE);
+        Click(d, IDOK);
+    });
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              testing_support::InLanguage(
+                  L"設定を次のファイルに保存できませんでした。\n" + path +
+                      L"\n\nこのフォルダーまたはファイルには書き込めません。設定を残すには、Vireon.exe "
+                      L"を書き込みのできるフォルダー (ドキュメントの中など) に置いてください。\n\n変更した設定は Vireon "
+                      L"を終了するまで有効です。",
+                  L"The settings could not be saved to this file:\n" + path +
+                      L"\n\nThe folder or the file does not accept changes. To keep the settings, put Vireon.exe in "
+                      L"a folder you can write to, such as one in your Documents.\n\nThe changed settings stay in "
+                      L"effect until Vireon is closed."));
+    EXPECT_EQ(File(), "[SYSTEM]\r\nLINECOLOR=1\r\n");
+    EXPECT_EQ(panel->overlay.style.lineColor, RGB(0, 0, 255));
+}
+
+// The hotkey pressed while the dialog is open flips the toggle, but the main
+// window, and with it the dialog it owns, stays; the trail waits for the dialog.
+TEST_F(PanelSettingsTest, TheHotkeyUnderTheDialogWaitsForItToClose) {
+    ::ShowWindow(mainWindow.hwnd(), SW_SHOWNOACTIVATE);
+    bool iconicWhileOpen = true;
+    bool dialogVisible = false;
+    std::int32_t trailWhileOpen = -1;
+    wchar_t textWhileOpen[8] = {};
+    Settings([&](HWND d) {
+        ::SendMessageW(panel->hwnd(), WM_HOTKEY, CControlDlg::kHotkeyId, 0);
+        iconicWhileOpen = ::IsIconic(mainWindow.hwnd());
+        dialogVisible = ::IsWindowVisible(d);
+        trailWhileOpen = panel->overlay.trailOn;
+        ::GetWindowTextW(panel->Item(IDC_ONOFF), textWhileOpen, 8);
+        Click(d, IDCANCEL);
+    });
+    EXPECT_FALSE(iconicWhileOpen);
+    EXPECT_TRUE(dialogVisible);
+    EXPECT_EQ(trailWhileOpen, 0);
+    EXPECT_STREQ(textWhileOpen, L"OFF");
+    EXPECT_EQ(panel->toggleOn, 1);
+    EXPECT_EQ(panel->overlay.trailOn, 1);
+    EXPECT_TRUE(::IsIconic(mainWindow.hwnd())) << "switched on: the main window goes down once the dialog is closed";
+}
+
 }  // namespace
