@@ -241,8 +241,9 @@ class EndToEnd(unittest.TestCase):
         self.assertTrue(newest[0] > 220 and newest[1] < 40 and newest[2] < 60, "the newest end %r" % (newest,))
         self.assertLess(max(abs(a - b) for a, b in zip(oldest, desktop)), 48, "the oldest end %r" % (oldest,))
 
-    def test_a_save_on_a_full_disk_leaves_the_settings_file_whole(self):
-        """Vireon.ini one page long on a tmpfs with no page left, and a save whose text needs a second page."""
+    def test_a_save_that_cannot_be_made_is_shown_and_leaves_the_folder_as_it_was(self):
+        """Vireon.ini one page long on a tmpfs with no page left, and a save whose text
+        needs a second page; then the same folder mounted read-only."""
         if os.geteuid() != 0:
             self.skipTest("mounting a small tmpfs needs root")
         mount = tempfile.mkdtemp(prefix="vireon-e2e-full-")
@@ -250,12 +251,13 @@ class EndToEnd(unittest.TestCase):
         if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%d" % size, "tmpfs", mount]).returncode != 0:
             os.rmdir(mount)
             self.skipTest("this machine cannot mount a tmpfs")
-        try:
+        system = "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n" \
+                 "TRANSPARENT=70\r\nLINEKIND=0\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\n"
+        mine = "[MINE]\r\n" + "NOTE=%s\r\n" % ("x" * 60) * 80
+        text = (system + mine)[:4096 - len("\r\nEND\r\n")] + "\r\nEND\r\n"
+
+        def fill_the_disk():
             shutil.copy(EXE, os.path.join(mount, "Vireon.exe"))
-            system = "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n" \
-                     "TRANSPARENT=70\r\nLINEKIND=0\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\n"
-            mine = "[MINE]\r\n" + "NOTE=%s\r\n" % ("x" * 60) * 80
-            text = (system + mine)[:4096 - len("\r\nEND\r\n")] + "\r\nEND\r\n"
             with open(os.path.join(mount, "Vireon.ini"), "w", newline="") as f:
                 f.write(text)
             fd = os.open(os.path.join(mount, "fill"), os.O_WRONLY | os.O_CREAT)
@@ -266,20 +268,29 @@ class EndToEnd(unittest.TestCase):
                 pass
             finally:
                 os.close(fd)
-            with d.Vireon(EXE, folder=mount) as v:
-                _, settings = v.panel_buttons()
-                d.click(*settings)
-                dialog = d.SettingsDialog()
-                dialog.click(*d.LINE_BLUE)
-                dialog.click(*d.OK_BUTTON)
-                self.assertTrue(d.wait_for(lambda: not dialog.is_open(), 5), "OK closes the dialog")
-                # The panel applies the settings, then saves, then draws at its next
-                # tick: a blue trail means the save is over.
-                on, _ = v.panel_buttons()
-                self.switch_on(v, on)
-                self.assert_trail(d.BLUE)
-                self.assertEqual(v.ini(), text, "the file is as it was")
-                self.assertEqual(sorted(os.listdir(mount)), ["Vireon.exe", "Vireon.ini", "fill"])
+
+        try:
+            for case in ("a full disk", "a read-only folder"):
+                fill_the_disk()  # afresh: each run's folder is removed after it
+                if case == "a read-only folder":
+                    self.assertEqual(subprocess.run(["mount", "-o", "remount,ro", mount]).returncode, 0)
+                with self.subTest(case), d.Vireon(EXE, folder=mount) as v:
+                    main = v.main_window()
+                    _, settings = v.panel_buttons()
+                    d.click(*settings)
+                    dialog = d.SettingsDialog()
+                    dialog.click(*d.LINE_BLUE)
+                    dialog.click(*d.OK_BUTTON)
+                    box = d.await_state(lambda: d.find_window("Vireon", exclude=(main.xid,)),
+                                        "the message that the settings were not saved")
+                    self.assertFalse(dialog.is_open())
+                    d.key("Return", box)
+                    d.await_state(lambda: not d.find_window("Vireon", exclude=(main.xid,)), "the message to close")
+                    on, _ = v.panel_buttons()
+                    self.switch_on(v, on)
+                    self.assert_trail(d.BLUE)  # in force for this run
+                    self.assertEqual(v.ini(), text, "the file is as it was")
+                    self.assertEqual(sorted(os.listdir(mount)), ["Vireon.exe", "Vireon.ini", "fill"])
         finally:
             # The program's last process lets go of its exe on the tmpfs a moment after it is killed.
             d.await_state(lambda: subprocess.run(["umount", mount], stderr=subprocess.DEVNULL).returncode == 0,
