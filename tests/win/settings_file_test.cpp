@@ -218,6 +218,14 @@ struct Faults {
             ::SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
         }
+        // Windows refuses to make a hidden file anew as a normal one ("CreateFileW function",
+        // CREATE_ALWAYS); Wine does not.
+        const DWORD existing = ::GetFileAttributesW(name);
+        if (creation == CREATE_ALWAYS && existing != INVALID_FILE_ATTRIBUTES &&
+            (existing & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) && flags == FILE_ATTRIBUTE_NORMAL) {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        }
         return ::CreateFileW(name, access, share, security, creation, flags, from);
     }
     static BOOL WINAPI Write(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
