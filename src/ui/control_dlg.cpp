@@ -43,9 +43,9 @@ std::wstring NotSavedReason(DWORD error) {
     std::swprintf(text, std::size(text), win::ResourceText(IDS_NOT_SAVED_ERROR).c_str(),
                   static_cast<unsigned long>(error));
     wchar_t* system = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-        reinterpret_cast<wchar_t*>(&system), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr);
     std::wstring reason = length ? std::wstring(system, length) : std::wstring();
     ::LocalFree(system);
     while (!reason.empty() && std::iswspace(reason.back())) reason.pop_back();
@@ -55,8 +55,7 @@ std::wstring NotSavedReason(DWORD error) {
 }  // namespace
 
 void CControlDlg::SaveSettings() {
-    const settings::SaveResult result =
-        settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode);
+    const settings::SaveResult result = settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode);
     if (result.saved) return;
     const std::wstring text = win::ResourceText(IDS_NOT_SAVED) + L"\n" + settingsFile.path + L"\n\n" +
                               NotSavedReason(result.error) + L"\n\n" + win::ResourceText(IDS_NOT_SAVED_KEPT);

@@ -232,8 +232,8 @@ std::vector<Leftover> LeftoversBeside(const std::wstring& path) {
     const std::wstring prefix = path.substr(folder.size()) + L".vireon-";
     std::vector<Leftover> found;
     WIN32_FIND_DATAW entry{};
-    const HANDLE search = ::FindFirstFileExW((path + L".vireon-*").c_str(), FindExInfoBasic, &entry,
-                                             FindExSearchNameMatch, nullptr, 0);
+    const HANDLE search =
+        ::FindFirstFileExW((path + L".vireon-*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return found;
     do {
         // The pattern may match by a short name too; only our own long names count.

@@ -212,8 +212,8 @@ struct Faults {
     static inline bool nothingMoves = false;
     static inline DWORD slept = 0;  // milliseconds of pauses between tries, not waited
 
-    static HANDLE WINAPI Create(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
-                                DWORD creation, DWORD flags, HANDLE from) {
+    static HANDLE WINAPI Create(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD creation,
+                                DWORD flags, HANDLE from) {
         if (noFileBeside && std::wstring_view(name).find(L".vireon-") != std::wstring_view::npos) {
             ::SetLastError(ERROR_ACCESS_DENIED);
             return INVALID_HANDLE_VALUE;
@@ -317,9 +317,9 @@ TEST(SettingsFile, AFailureAtAnyStepLeavesTheOldOrTheNewTextWholeAndNothingElse)
             Faults::newFileStays = c.newFileStays;
             Faults::nothingMoves = c.nothingMoves;
             Faults::slept = 0;
-            const win::Written written = win::WriteReplacing(
-                path, newText, c.firstSave ? "" : oldText, ::GetFileAttributesW(path.c_str()),
-                {Faults::Create, Faults::Replace, Faults::Move, Faults::Write, Faults::Sleep});
+            const win::Written written =
+                win::WriteReplacing(path, newText, c.firstSave ? "" : oldText, ::GetFileAttributesW(path.c_str()),
+                                    {Faults::Create, Faults::Replace, Faults::Move, Faults::Write, Faults::Sleep});
             faultInjected = Faults::writes >= n;
             const bool saved = c.way != win::Written::NotWritten && !faultInjected;
             EXPECT_EQ(written.way, saved ? c.way : win::Written::NotWritten) << name;
