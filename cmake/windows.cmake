@@ -39,6 +39,7 @@ add_library(vireon_win STATIC
   src/win/file.cpp
   src/win/dwm.cpp
   src/win/frame_clock.cpp
+  src/win/session.cpp
   src/win/next_window.cpp
   src/trail/trail_renderer.cpp
   src/overlay/fading_layer.cpp

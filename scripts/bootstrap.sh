@@ -8,7 +8,7 @@ set -euo pipefail
 
 run=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64 fonts-wine fonts-ipafont-gothic fonts-umeplus locales python3 xcompmgr)
 demo=("${run[@]}" xvfb xdotool x11-utils x11-xserver-utils imagemagick)
-test=("${demo[@]}" g++ googletest libgtest-dev clang-tidy clang-format cppcheck bsdutils procps)
+test=("${demo[@]}" xserver-xephyr g++ googletest libgtest-dev clang-tidy clang-format cppcheck bsdutils procps)
 
 case "${1:-test}" in
   run) packages=("${run[@]}") ;;

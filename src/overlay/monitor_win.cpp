@@ -73,7 +73,13 @@ void CMonitorWin::SwitchPresentation() noexcept {
 }
 
 void CMonitorWin::UpdateTrail(int x, int y) {
-    trail::ShiftHistory(history, {x, y});
+    if (restart_) {
+        history.fill({x, y});
+        restart_ = false;
+        restDrawn = 0;
+    } else {
+        trail::ShiftHistory(history, {x, y});
+    }
     if (!trailOn) {
         frames.Stop();
         // The fading image is given back while the trail is off; the colour key's is kept.
@@ -185,8 +191,47 @@ void CMonitorWin::PlaceWindow() {
                    own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
 }
 
+void CMonitorWin::Suspend() noexcept {
+    if (restart_) return;
+    restart_ = true;
+    frames.Stop();
+    fading.Hide(hwnd());
+    // The fading image is given back, as while the trail is off; the colour key's is kept.
+    if (style.fade) fading.Release();
+}
+
+void CMonitorWin::OnDisplayChange() noexcept {
+    // A point on no monitor lies where a monitor was unplugged or moved away:
+    // the trail would be drawn toward it.
+    const bool offEveryMonitor = std::any_of(history.begin(), history.end(), [](trail::Point p) {
+        return ::MonitorFromPoint(POINT{p.x, p.y}, MONITOR_DEFAULTTONULL) == nullptr;
+    });
+    if (offEveryMonitor) return Suspend();
+    // The fading image is made again within the new virtual screen at the next tick.
+    if (style.fade) fading.Release();
+    restDrawn = 0;
+}
+
+void CMonitorWin::OnTaskbarCreated() noexcept {
+    if (!::IsWindowVisible(hwnd())) return;
+    // Each goes just below the companion or on top: the head above the trail, as they are shown.
+    const HWND after = InsertAfter();
+    constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ::SetWindowPos(hwnd(), after, 0, 0, 0, 0, kKeepPlace);
+    if (style.fade && fading.headWindow() && ::IsWindowVisible(fading.headWindow()))
+        ::SetWindowPos(fading.headWindow(), after, 0, 0, 0, 0, kKeepPlace);
+}
+
 std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Broadcast to every top-level window when Explorer (re)starts ("Taskbar
+    // Creation Notification", Microsoft Docs).
+    static const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    if (message == taskbarCreated && taskbarCreated != 0) {
+        OnTaskbarCreated();
+        return 0;
+    }
     switch (message) {
+    case WM_DISPLAYCHANGE: OnDisplayChange(); break;
     case WM_PAINT: OnPaint(); return 0;
     case WM_ERASEBKGND: return TRUE;  // OnPaint covers every pixel
     case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(reinterpret_cast<SIZE*>(lParam));

@@ -30,6 +30,10 @@ public:
     void DrawFrame(int x, int y);
     // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
     void PlaceWindow();
+    // Hides the trail and starts its history afresh at the next tick's point:
+    // the pointer could not be read (a locked workstation, the secure
+    // desktop), the session was locked, or the trail ran to a monitor now gone.
+    void Suspend() noexcept;
 
     // The drawing style, its opacity included, from the next tick on; a change
     // of fading switches the way the window is shown at once.
@@ -74,9 +78,15 @@ private:
     BOOL OnGetDpiScaledSize(SIZE* size) const noexcept;
     void OnDpiChanged(int dpi);
     std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
+    // A monitor came or went, or the virtual screen changed.
+    void OnDisplayChange() noexcept;
+    // Explorer made a new taskbar, topmost and above us: the overlay goes on top again.
+    void OnTaskbarCreated() noexcept;
 
     // The window's size for the colour key, from its template.
     SIZE keyedSize_{};
     // Ticks the pointer has rested for.
     int restTicks_ = 0;
+    // The next tick fills the history with its point instead of adding it.
+    bool restart_ = false;
 };

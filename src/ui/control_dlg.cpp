@@ -12,6 +12,7 @@
 #include "ui/propaty_dlg.h"
 #include "win/message_box.h"
 #include "win/next_window.h"
+#include "win/session.h"
 
 CControlDlg::CControlDlg(settings::SettingsFile file)
     : win::Dialog(IDD_CONTROL),
@@ -82,6 +83,7 @@ BOOL CControlDlg::OnInitDialog() {
     ApplySettings();
     UpdateData(false);
     ::SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr);
+    win::RegisterSessionNotifications(hwnd());
     return TRUE;
 }
 
@@ -160,8 +162,10 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     // secure desktop or in a disconnected session ("GetCursorPos function",
     // Microsoft Docs); such a tick is skipped, or the trail would run from the
     // screen's corner after unlocking.
+    // Hidden meanwhile, the trail starts afresh at the first point read
+    // again, so that no streak runs from where the pointer was before.
     POINT pointer{};
-    if (!readPointer(&pointer)) return;
+    if (!readPointer(&pointer)) return overlay.Suspend();
     overlay.UpdateTrail(pointer.x, pointer.y);
 }
 
@@ -174,6 +178,11 @@ std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_TIMER: OnTimer(wParam); return std::nullopt;  // default processing follows
     case WM_HOTKEY: OnHotKey(wParam); return 0;
+    case WM_WTSSESSION_CHANGE:
+        // Locked or switched away: nothing of the trail stays on the screen
+        // the user comes back to, and it starts afresh there.
+        if (win::SessionSwitched(wParam)) overlay.Suspend();
+        return 0;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
 }
@@ -191,5 +200,6 @@ void CControlDlg::OnHotKey(WPARAM id) {
 // ("DestroyWindow function": owned windows first), and only the timer is left.
 void CControlDlg::OnDestroy() {
     ::KillTimer(hwnd(), kTimerId);
+    win::UnregisterSessionNotifications(hwnd());
     overlay.DestroyWindow();
 }

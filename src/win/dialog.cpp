@@ -50,6 +50,29 @@ std::pair<std::u16string, std::uint16_t> GuiFont() {
     return {std::u16string(face), static_cast<std::uint16_t>(::MulDiv(std::abs(font.lfHeight), 72, dpi))};
 }
 
+// The language of the template the loader found: one of its own languages,
+// or, for a language-neutral template, the thread's interface language.
+LANGID TemplateLanguage(UINT templateId, HRSRC found) {
+    LANGID language = ::GetThreadUILanguage();
+    struct Search {
+        HRSRC found;
+        LANGID* language;
+    } search{found, &language};
+    ::EnumResourceLanguagesW(
+        ResourceModule(), RT_DIALOG, MAKEINTRESOURCEW(templateId),
+        [](HMODULE module, LPCWSTR type, LPCWSTR name, WORD each, LONG_PTR context) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(context);
+            // The neutral language would ask the loader for its own choice again.
+            if (each == MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL) ||
+                ::FindResourceExW(module, type, name, each) != s.found)
+                return TRUE;
+            *s.language = each;
+            return FALSE;
+        },
+        reinterpret_cast<LONG_PTR>(&search));
+    return language;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> FrameworkTemplate(UINT templateId) {
@@ -62,8 +85,8 @@ std::vector<std::uint8_t> FrameworkTemplate(UINT templateId) {
     const std::optional<DialogTemplate> read = ReadDialogTemplate(bytes, size);
     if (!read || !read->font) return {};
     const auto [face, points] = GuiFont();
-    const std::optional<TemplateFont> font =
-        FrameworkDialogFont(*read->font, ::GetSystemMetrics(SM_DBCSENABLED) != 0, face, points);
+    const std::optional<TemplateFont> font = FrameworkDialogFont(*read->font, ::GetSystemMetrics(SM_DBCSENABLED) != 0,
+                                                                 TemplateLanguage(templateId, found), face, points);
     if (!font) return {};
     return WithFont(bytes, size, *read, *font);
 }

@@ -131,9 +131,12 @@ std::vector<std::uint8_t> WithFont(const std::uint8_t* bytes, std::size_t size, 
     return out;
 }
 
-std::optional<TemplateFont> FrameworkDialogFont(const TemplateFont& font, bool dbcsSystem,
+std::optional<TemplateFont> FrameworkDialogFont(const TemplateFont& font, bool dbcsSystem, std::uint16_t language,
                                                 const std::u16string& guiFace, std::uint16_t guiPoints) {
-    if (!dbcsSystem || guiFace.empty()) return std::nullopt;
+    // Primary languages (the low ten bits): 0x04 Chinese, 0x11 Japanese, 0x12 Korean.
+    const unsigned primary = language & 0x3FFu;
+    const bool eastAsian = primary == 0x04 || primary == 0x11 || primary == 0x12;
+    if (!dbcsSystem || !eastAsian || guiFace.empty()) return std::nullopt;
     if (font.face != u"MS Shell Dlg" && font.face != u"MS Sans Serif" && font.face != u"Helv") return std::nullopt;
     TemplateFont system = font;
     system.face = guiFace;

@@ -53,8 +53,11 @@ std::vector<std::uint8_t> WithFont(const std::uint8_t* bytes, std::size_t size, 
 // The font the dialog framework gives a template on a system with double-byte
 // character sets: "MS Shell Dlg", "MS Sans Serif" and "Helv" become the face
 // of the stock GUI font, and their 8 points its size; other sizes stay, as do
-// other faces and every non-DBCS system (nothing then).
-std::optional<TemplateFont> FrameworkDialogFont(const TemplateFont& font, bool dbcsSystem,
+// other faces and every non-DBCS system (nothing then). Only templates in an
+// East Asian `language` (a LANGID) take it: the others were laid out for the
+// faces they name, and an English Windows may well run with a Japanese,
+// Chinese or Korean system locale.
+std::optional<TemplateFont> FrameworkDialogFont(const TemplateFont& font, bool dbcsSystem, std::uint16_t language,
                                                 const std::u16string& guiFace, std::uint16_t guiPoints);
 
 }  // namespace win

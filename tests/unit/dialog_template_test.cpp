@@ -116,15 +116,26 @@ TEST(DialogTemplate, TheFrameworkGivesDoubleByteSystemsTheGuiFontForTheOldShellF
         std::uint16_t points;
         bool dbcs;
         std::optional<std::uint16_t> becomes;  // the new size, or nothing when the template stays
+        std::uint16_t language = 0x0411;       // the template's: Japanese
     } cases[] = {
-        {u"MS Shell Dlg", 8, true, 9},   {u"MS Sans Serif", 8, true, 9},   {u"Helv", 8, true, 9},
-        {u"MS Shell Dlg", 10, true, 10}, {u"MS Sans Serif", 10, true, 10}, {u"Helv", 10, true, 10},
-        {u"MS Shell Dlg", 8, false, {}}, {u"MS UI Gothic", 9, true, {}},   {u"MS Shell Dlg 2", 8, true, {}},
+        {u"MS Shell Dlg", 8, true, 9},
+        {u"MS Sans Serif", 8, true, 9},
+        {u"Helv", 8, true, 9},
+        {u"MS Shell Dlg", 10, true, 10},
+        {u"MS Sans Serif", 10, true, 10},
+        {u"Helv", 10, true, 10},
+        {u"MS Shell Dlg", 8, false, {}},
+        {u"MS UI Gothic", 9, true, {}},
+        {u"MS Shell Dlg 2", 8, true, {}},
         {u"ms shell dlg", 8, true, {}},
+        // An English template on an English Windows with an East Asian system locale stays as designed.
+        {u"MS Shell Dlg", 8, true, {}, 0x0409},
+        {u"MS Shell Dlg", 8, true, 9, 0x0804},
+        {u"MS Shell Dlg", 8, true, 9, 0x0412},
     };
     for (const auto& c : cases) {
         const TemplateFont font{c.points, 700, 1, 128, c.face};
-        const auto given = win::FrameworkDialogFont(font, c.dbcs, u"MS UI Gothic", 9);
+        const auto given = win::FrameworkDialogFont(font, c.dbcs, c.language, u"MS UI Gothic", 9);
         ASSERT_EQ(given.has_value(), c.becomes.has_value()) << c.points;
         if (!given) continue;
         EXPECT_EQ(given->face, u"MS UI Gothic");

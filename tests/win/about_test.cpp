@@ -216,6 +216,7 @@ TEST(Resources, TextsComeFromTheInterfaceLanguageAndTheTextlessOnesFromAny) {
         {RT_STRING, block(IDS_ABOUTBOX)},
         {RT_STRING, block(IDS_ON)},
         {RT_STRING, block(IDS_ALREADY_RUNNING_CAPTION)},
+        {RT_STRING, block(IDS_NOT_SAVED_KEPT)},
     };
     for (const auto& [type, id] : texts) {
         const HRSRC own = ::FindResourceExW(nullptr, type, MAKEINTRESOURCEW(id), language);
@@ -228,4 +229,17 @@ TEST(Resources, TextsComeFromTheInterfaceLanguageAndTheTextlessOnesFromAny) {
               testing_support::InLanguage(L"２重起動", L"Already Running"));
     EXPECT_EQ(win::ResourceText(IDS_ON), L"ON");
     EXPECT_EQ(win::ResourceText(1), L"");
+
+    // The version block describes the program in Japanese, first, and in English.
+    const std::wstring self = win::ModuleFileName();
+    std::vector<std::uint8_t> info(::GetFileVersionInfoSizeW(self.c_str(), nullptr));
+    ASSERT_TRUE(::GetFileVersionInfoW(self.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    for (const auto& [block, description] :
+         {std::pair{L"041103a4", L"Vireon 実行ファイル"}, std::pair{L"040904b0", L"Vireon pointer trail"}}) {
+        wchar_t* text = nullptr;
+        UINT length = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\") + block + L"\\FileDescription";
+        ASSERT_TRUE(::VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&text), &length)) << block;
+        EXPECT_STREQ(text, description);
+    }
 }

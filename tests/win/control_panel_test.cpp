@@ -2,6 +2,7 @@
 // start-up state, the toggle, the hotkey, and the settings it loads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -225,27 +226,40 @@ struct FakePointer {
     }
 };
 
-TEST_F(ControlPanelTest, ATickWhosePointerReadFailsLeavesTheHistoryAlone) {
+// The lock screen, the secure desktop, a switched-away session: the trail
+// hides, and starts afresh where the pointer is found again, with no streak
+// from where it was before.
+TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtTheFirstGoodPoint) {
     Start();
     ::KillTimer(panel->hwnd(), CControlDlg::kTimerId);  // ticks come from the test only
     panel->readPointer = FakePointer::Read;
     const auto tick = [&] { ::SendMessageW(panel->hwnd(), WM_TIMER, CControlDlg::kTimerId, 0); };
+    const auto afresh = [&](trail::Point at) {
+        return std::all_of(panel->overlay.history.begin(), panel->overlay.history.end(),
+                           [at](trail::Point p) { return p == at; });
+    };
     FakePointer::readable = true;
     FakePointer::position = {600, 500};
     panel->overlay.trailOn = 1;
     tick();
-    const trail::TrailHistory before = panel->overlay.history;
+    ASSERT_TRUE(::IsWindowVisible(panel->overlay.hwnd()));
 
     FakePointer::readable = false;  // locked
     for (int i = 0; i < 5; ++i) tick();
-    EXPECT_EQ(panel->overlay.history, before);
-
-    FakePointer::readable = true;  // unlocked, the pointer where it was
-    FakePointer::position = {610, 505};
+    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
+    FakePointer::readable = true;  // unlocked, the pointer elsewhere
+    FakePointer::position = {900, 700};
     tick();
-    EXPECT_EQ(panel->overlay.history[0], (trail::Point{610, 505}));
-    for (const trail::Point& p : panel->overlay.history)
-        EXPECT_NE(p, (trail::Point{0, 0})) << "a streak from the corner";
+    EXPECT_TRUE(afresh({900, 700}));
+    EXPECT_TRUE(::IsWindowVisible(panel->overlay.hwnd()));
+
+    // Wine sends no session notifications; Windows does, before any read fails.
+    tick();
+    ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
+    FakePointer::position = {300, 200};
+    tick();
+    EXPECT_TRUE(afresh({300, 200}));
     panel->overlay.trailOn = 0;
 }
 

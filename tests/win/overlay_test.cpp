@@ -159,6 +159,43 @@ TEST_F(OverlayTest, KeepsDirectlyBelowAVisibleCompanionWindowElseTopmost) {
     MoveTo(620, 520);
     EXPECT_NE(::GetWindowLongPtrW(overlay.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     EXPECT_EQ(::GetWindow(overlay.hwnd(), GW_HWNDFIRST), overlay.hwnd());
+
+    // Explorer restarted while the pointer rests: its new taskbar is topmost
+    // and above us until the broadcast puts the trail back on top, the
+    // fading trail's head above its body.
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    for (const bool fade : {false, true}) {
+        trail::TrailStyle style = overlay.style;
+        style.fade = fade;
+        overlay.SetStyle(style);
+        MoveTo(640, 540);
+        PlainWindow taskbar(L"taskbar", RECT{0, 980, 1280, 1024});
+        ::SetWindowPos(taskbar.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ASSERT_EQ(::GetWindow(overlay.hwnd(), GW_HWNDFIRST), taskbar.hwnd());
+        ::SendMessageW(overlay.hwnd(), taskbarCreated, 0, 0);
+        const HWND top = fade ? overlay.fading.headWindow() : overlay.hwnd();
+        EXPECT_EQ(::GetWindow(overlay.hwnd(), GW_HWNDFIRST), top) << fade;
+        EXPECT_EQ(::GetWindow(top, GW_HWNDNEXT), fade ? overlay.hwnd() : taskbar.hwnd()) << fade;
+    }
+}
+
+// A monitor unplugged: a trail that ran onto it starts afresh at the pointer
+// instead of being drawn toward where the monitor was; one that lies on the
+// monitors left goes on. (Wine sends no WM_DISPLAYCHANGE when its monitors
+// change; Windows sends it to every top-level window.)
+TEST_F(OverlayTest, AfterADisplayChangeATrailOffEveryMonitorStartsAfresh) {
+    overlay.trailOn = 1;
+    MoveTo(600, 500);
+    ::SendMessageW(overlay.hwnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+    overlay.UpdateTrail(610, 505);
+    EXPECT_EQ(overlay.history[1], (trail::Point{600, 500})) << "on a monitor still: the trail goes on";
+
+    overlay.history[7] = {-30000, 500};  // where the left monitor was
+    ::SendMessageW(overlay.hwnd(), WM_DISPLAYCHANGE, 24, MAKELPARAM(1280, 1024));
+    EXPECT_FALSE(Visible());
+    overlay.UpdateTrail(620, 510);
+    for (const trail::Point& p : overlay.history) EXPECT_EQ(p, (trail::Point{620, 510}));
+    EXPECT_TRUE(Visible());
 }
 
 TEST_F(OverlayTest, RestingPointerIsDrawnOnceAndThenLeftAlone) {
