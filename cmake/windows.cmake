@@ -179,6 +179,12 @@ if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
              WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
     set_tests_properties(e2e_144dpi PROPERTIES TIMEOUT 300 LABELS input ENVIRONMENT
       "VIREON_EXE=$<TARGET_FILE:Vireon>;WINEPREFIX=${vireon_prefix_144}")
+    # Two monitors, the second left of the primary: the test starts a display
+    # of its own (Xephyr in Xvfb) for the prefix that sees both.
+    add_test(NAME e2e_two_monitors COMMAND ${Python3_EXECUTABLE} -m unittest -v test_monitors
+             WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+    set_tests_properties(e2e_two_monitors PROPERTIES TIMEOUT 300 LABELS input ENVIRONMENT
+      "VIREON_EXE=$<TARGET_FILE:Vireon>;VIREON_WINEPREFIX_2MON=${CMAKE_SOURCE_DIR}/build/wineprefix-2mon")
   endif()
 endif()
 

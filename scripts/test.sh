@@ -20,6 +20,7 @@ cmake --build --preset windows -j "$jobs"
 source scripts/wine-env.sh
 vireon_prepare_prefix
 vireon_prepare_prefix_144
+vireon_prepare_prefix_two_monitors
 trap vireon_stop_display EXIT
 vireon_start_display
 

@@ -5,6 +5,10 @@ export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
 # A second prefix at 144 DPI (150 %): what a DPI-aware program sees on Windows
 # at that scaling, since Wine does not virtualise DPI.
 export VIREON_WINEPREFIX_144=${VIREON_WINEPREFIX_144:-$root/build/wineprefix-144}
+# A third that takes its monitors from Xinerama, for the two-monitor tests:
+# Debian's Xvfb shows Wine one monitor whatever it is told, Xephyr with two
+# screens and Xinerama shows it two (tests/e2e/test_monitors.py starts it).
+export VIREON_WINEPREFIX_2MON=${VIREON_WINEPREFIX_2MON:-$root/build/wineprefix-2mon}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEARCH=win64
@@ -76,6 +80,22 @@ vireon_prepare_prefix_144() {
   touch "$ready"
 }
 
+vireon_prepare_prefix_two_monitors() {
+  local ready="$VIREON_WINEPREFIX_2MON/.vireon-ready-1"
+  [ -f "$ready" ] && return 0
+  vireon_prepare_prefix
+  echo "wine: preparing the two-monitor prefix in $VIREON_WINEPREFIX_2MON"
+  rm -rf "$VIREON_WINEPREFIX_2MON"
+  cp -a "$WINEPREFIX" "$VIREON_WINEPREFIX_2MON"
+  rm -f "$VIREON_WINEPREFIX_2MON"/.vireon-ready-*
+  # Xinerama's second screen, X's x = 1280, becomes the primary at Windows'
+  # (0, 0); the first, at X's x = 0, a monitor left of it at x = -1280.
+  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wine reg add 'HKCU\Software\Wine\X11 Driver' /v PrimaryMonitor /d 1 /f >/dev/null 2>&1
+  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wineserver -w
+  touch "$ready"
+}
+
 vireon_start_display() {
   # Xvfb picks a free display itself and reports it (-displayfd).
   local fifo n=""
@@ -104,6 +124,7 @@ vireon_start_display() {
 vireon_stop_display() {
   wineserver -k 2>/dev/null || true
   [ -d "$VIREON_WINEPREFIX_144" ] && { WINEPREFIX="$VIREON_WINEPREFIX_144" wineserver -k 2>/dev/null || true; }
+  [ -d "$VIREON_WINEPREFIX_2MON" ] && { WINEPREFIX="$VIREON_WINEPREFIX_2MON" wineserver -k 2>/dev/null || true; }
   if [ -n "${VIREON_XVFB_PID:-}" ]; then
     kill "$VIREON_XVFB_PID" 2>/dev/null || true
     wait "$VIREON_XVFB_PID" 2>/dev/null || true
