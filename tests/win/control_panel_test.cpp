@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "test_support.h"
 #include "ui/control_dlg.h"
+#include "win/session.h"
 
 using settings::TrailSettings;
 using testing_support::MessageBoxRecorder;
@@ -253,7 +254,9 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
     EXPECT_TRUE(afresh({900, 700}));
     EXPECT_TRUE(::IsWindowVisible(panel->overlay.hwnd()));
 
-    // Wine sends no session notifications; Windows does, before any read fails.
+    // Windows sends session notifications, before any read fails; Wine's
+    // registration says yes and sends none, so the test sends one.
+    EXPECT_TRUE(win::RegisterSessionNotifications(panel->hwnd())) << "wtsapi32 bound from System32";
     tick();
     ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
     EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
