@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "overlay/monitor_win.h"
+#include "overlay/ring_windows.h"
 #include "trail/trail_renderer.h"
 #include "win/dwm.h"
 #include "win/frame_clock.h"
@@ -273,6 +274,30 @@ int wmain() {
             std::printf("a full-screen flick: committed %.0f KiB, %+.0f KiB during it, %+.0f KiB after 2 s of rest\n",
                         beforeFlick, flicked - beforeFlick, committed() - beforeFlick);
             overlay.SetStyle(plain);
+            win::PumpMessages();
+
+            // Click rings: a frame of one ring while it grows (drawn and
+            // presented whole) and while it only fades (the constant alpha
+            // alone), and what the pool's four windows and images commit.
+            static std::int64_t ringTime = 0;
+            const double beforeRings = committed();
+            RingWindows rings;
+            rings.now = []() noexcept { return ringTime; };
+            rings.Press({300, 300}, trail::RingButton::Middle, RGB(255, 0, 0), RGB(255, 255, 0), HWND_TOPMOST);
+            const double growing = MedianMicros(kTicks, [&](int i) {
+                ringTime = i % trail::kRingGrowthMs;
+                rings.Frame();
+            });
+            const double fadingRing = MedianMicros(kTicks, [&](int i) {
+                ringTime = trail::kRingGrowthMs + i % (trail::kRingLifeMs - trail::kRingGrowthMs - 1);
+                rings.Frame();
+            });
+            for (int i = 1; i < trail::kRingWindows; ++i)
+                rings.Press({300 + 60 * i, 300}, trail::RingButton::Left, RGB(255, 0, 0), 0, HWND_TOPMOST);
+            std::printf(
+                "click ring: a frame while it grows %.1f us, while it fades %.1f us; four rings commit %+.0f KiB\n",
+                growing, fadingRing, committed() - beforeRings);
+            rings.Close();
             win::PumpMessages();
         }
 

@@ -43,6 +43,7 @@ add_library(vireon_win STATIC
   src/win/next_window.cpp
   src/trail/trail_renderer.cpp
   src/overlay/fading_layer.cpp
+  src/overlay/ring_windows.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
   src/app/process_modes.cpp

@@ -59,6 +59,7 @@
 #define IDC_HOTKEY_ENABLED 1030
 #define IDC_TAPERED 1031
 #define IDC_FADE 1032
+#define IDC_CLICKS 1033
 
 // About box (template 100)
 #define IDC_VERSION_LINE 1020

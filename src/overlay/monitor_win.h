@@ -34,6 +34,9 @@ public:
     // the pointer could not be read (a locked workstation, the secure
     // desktop), the session was locked, or the trail ran to a monitor now gone.
     void Suspend() noexcept;
+    // The window above which the overlay keeps itself, and the click rings with it:
+    // a visible companion's, else HWND_TOPMOST.
+    static HWND InsertAfter() noexcept;
 
     // The drawing style, its opacity included, from the next tick on; a change
     // of fading switches the way the window is shown at once.
@@ -69,8 +72,6 @@ private:
     // Whether the pointer is over the panel, where the overlay hides.
     bool OverPanel() const noexcept;
     bool OverPanel(trail::Point pointer) const noexcept;
-    // The window above which the overlay keeps itself.
-    static HWND InsertAfter() noexcept;
     void OnPaint();
     // Draws the fitted trail into the back buffer at its DPI.
     void DrawTrail();

@@ -20,6 +20,7 @@ struct TrailSettings {
     std::int32_t hotkeyKey = 52;       // '4'
     std::int32_t hotkeyModifiers = 1;  // MOD_ALT
     std::int32_t fade = 0;             // any value but 0 is on
+    std::int32_t clicks = 0;           // rings at mouse presses; any value but 0 is on
     friend constexpr bool operator==(const TrailSettings&, const TrailSettings&) = default;
 };
 
@@ -31,9 +32,9 @@ struct SettingKey {
     std::int32_t TrailSettings::*field;
 };
 
-// File order, which is also the order of reads and writes. FADE came after
-// the first ten: a reader that knows only those leaves it alone.
-inline constexpr std::array<SettingKey, 11> kSettingKeys{{
+// File order, which is also the order of reads and writes. FADE and CLICKS
+// came after the first ten: a reader that knows only those leaves them alone.
+inline constexpr std::array<SettingKey, 12> kSettingKeys{{
     {L"DRAWMODE", &TrailSettings::drawMode},
     {L"LINECOLOR", &TrailSettings::lineColorIndex},
     {L"POINTCOLOR", &TrailSettings::pointColorIndex},
@@ -45,6 +46,7 @@ inline constexpr std::array<SettingKey, 11> kSettingKeys{{
     {L"QVHOTKEY", &TrailSettings::hotkeyKey},
     {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
     {L"FADE", &TrailSettings::fade},
+    {L"CLICKS", &TrailSettings::clicks},
 }};
 
 // Derives every style field; an out-of-range index leaves its field as it was.

@@ -158,6 +158,9 @@ void CControlDlg::OnBnClickedSettings() {
 
 void CControlDlg::OnTimer(UINT_PTR id) {
     if (id != kTimerId) return;
+    // However the trail was switched (the button, the hotkey, the settings
+    // dialog opening or closing), the rings follow within a tick.
+    ListenForClicks(overlay.trailOn && settings.clicks);
     // The position cannot be read while the workstation is locked, on the
     // secure desktop or in a disconnected session ("GetCursorPos function",
     // Microsoft Docs); such a tick is skipped, or the trail would run from the
@@ -178,6 +181,9 @@ std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_TIMER: OnTimer(wParam); return std::nullopt;  // default processing follows
     case WM_HOTKEY: OnHotKey(wParam); return 0;
+    case WM_INPUT:
+        OnRawInput(reinterpret_cast<HRAWINPUT>(lParam));
+        return std::nullopt;  // the system's own clean-up follows
     case WM_WTSSESSION_CHANGE:
         // Locked or switched away: nothing of the trail stays on the screen
         // the user comes back to, and it starts afresh there.
@@ -185,6 +191,45 @@ std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPAR
         return 0;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
+}
+
+// Raw input rather than polling the buttons (a 50 ms poll misses short clicks,
+// and GetAsyncKeyState's "pressed since" bit is shared with every program that
+// polls) or a low-level mouse hook (it would hold up every program's clicks
+// while this thread is busy). RIDEV_INPUTSINK: reports come while other
+// programs have the focus ("RAWINPUTDEVICE structure", Microsoft Docs).
+void CControlDlg::ListenForClicks(bool on) noexcept {
+    if (on == listening_) return;
+    const RAWINPUTDEVICE mouse{0x01, 0x02, on ? static_cast<DWORD>(RIDEV_INPUTSINK) : static_cast<DWORD>(RIDEV_REMOVE),
+                               on ? hwnd() : nullptr};
+    if (::RegisterRawInputDevices(&mouse, 1, sizeof mouse) || !on) listening_ = on;
+}
+
+void CControlDlg::OnRawInput(HRAWINPUT input) noexcept {
+    RAWINPUT report{};
+    UINT size = sizeof report;
+    if (::GetRawInputData(input, RID_INPUT, &report, &size, sizeof report.header) == static_cast<UINT>(-1) ||
+        report.header.dwType != RIM_TYPEMOUSE)
+        return;
+    const trail::Presses presses =
+        trail::PressesFrom(report.data.mouse.usButtonFlags, ::GetSystemMetrics(SM_SWAPBUTTON) != 0);
+    if (!presses.any() || !listening_) return;
+    // Not on the secure desktop or a locked workstation, where the pointer cannot be read.
+    POINT at{};
+    if (!readPointer(&at)) return;
+    // Not over our own panel and dialogs. The overlay and the rings take no
+    // clicks, so the system's hit test passes through them.
+    DWORD process = 0;
+    const HWND hit = ::WindowFromPoint(at);
+    if (hit && ::GetWindowThreadProcessId(hit, &process) && process == ::GetCurrentProcessId() &&
+        !(::GetWindowLongPtrW(::GetAncestor(hit, GA_ROOT), GWL_EXSTYLE) & WS_EX_TRANSPARENT))
+        return;
+    const HWND after = CMonitorWin::InsertAfter();
+    const COLORREF line = overlay.style.lineColor;
+    const COLORREF point = overlay.style.pointColor;
+    if (presses.left) rings.Press(at, trail::RingButton::Left, line, point, after);
+    if (presses.right) rings.Press(at, trail::RingButton::Right, line, point, after);
+    if (presses.middle) rings.Press(at, trail::RingButton::Middle, line, point, after);
 }
 
 void CControlDlg::OnHotKey(WPARAM id) {
@@ -200,6 +245,8 @@ void CControlDlg::OnHotKey(WPARAM id) {
 // ("DestroyWindow function": owned windows first), and only the timer is left.
 void CControlDlg::OnDestroy() {
     ::KillTimer(hwnd(), kTimerId);
+    ListenForClicks(false);
+    rings.Close();
     win::UnregisterSessionNotifications(hwnd());
     overlay.DestroyWindow();
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "overlay/monitor_win.h"
+#include "overlay/ring_windows.h"
 #include "settings/settings_file.h"
 #include "settings/trail_settings.h"
 #include "win/dialog.h"
@@ -26,6 +27,8 @@ public:
 
     win::Brush backgroundBrush;
     CMonitorWin overlay;
+    // Rings at mouse presses while the trail is on and they are chosen.
+    RingWindows rings;
     settings::TrailSettings settings;
     settings::SettingsFile settingsFile;
     BOOL toggleOn = 0;
@@ -50,6 +53,10 @@ private:
     void OnHotKey(WPARAM id);
     void OnDestroy() override;
     std::optional<HBRUSH> OnCtlColor(HDC dc, HWND control, UINT kind) override;
+    // Raw mouse input for the panel window, or none; only on a change.
+    void ListenForClicks(bool on) noexcept;
+    void OnRawInput(HRAWINPUT input) noexcept;
+    bool listening_ = false;
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(UINT failureMessage);
 };

@@ -18,6 +18,9 @@ void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
     BOOL fade = settings.fade != 0;
     dx.Check(IDC_FADE, fade);
     settings.fade = fade;
+    BOOL clicks = settings.clicks != 0;
+    dx.Check(IDC_CLICKS, clicks);
+    settings.clicks = clicks;
     dx.Radio(IDC_CURVE, settings.lineKind);
     BOOL enabled = settings.hotkeyEnabled;
     dx.Check(IDC_HOTKEY_ENABLED, enabled);

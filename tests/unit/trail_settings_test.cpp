@@ -74,6 +74,7 @@ TEST(TrailSettings, FileKeysKeepTheirOrder) {
         {L"QVHOTKEY", &TrailSettings::hotkeyKey},
         {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
         {L"FADE", &TrailSettings::fade},
+        {L"CLICKS", &TrailSettings::clicks},
     };
     ASSERT_EQ(settings::kSettingKeys.size(), std::size(want));
     for (std::size_t i = 0; i < settings::kSettingKeys.size(); ++i) {

@@ -85,6 +85,8 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     testing_support::ExpectLaidOutInside(settingsDialog.hwnd(), "the settings dialog");
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
                                           {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), testing_support::InLanguage(L"描画対象", L"Draw"),
+                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS});
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(),
                                           testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
                                           {IDC_OPACITY, IDC_FADE});

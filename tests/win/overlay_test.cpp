@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "overlay/monitor_win.h"
+#include "overlay/ring_windows.h"
 #include "test_support.h"
 #include "win/dpi.h"
 
@@ -472,6 +473,36 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     EXPECT_EQ(testing_support::PixelColor(overlay.backBuffer, overlay.backBuffer.width() / 2, overlay.newestDrawnPos.y),
               RGB(255, 0, 0))
         << "squeezed into the image";
+}
+
+// A click ring's window takes no click and no activation, sits centred on the
+// press, and its clock runs only while a ring lives.
+TEST(ClickRingWindows, ARingIsClickThroughAndItsClockStopsWithIt) {
+    static std::int64_t time = 1000;
+    PlainWindow below(L"below", RECT{300, 200, 500, 400});
+    ::SetForegroundWindow(below.hwnd());
+    RingWindows rings;
+    rings.now = []() noexcept { return time; };
+    rings.Press({400, 300}, trail::RingButton::Middle, RGB(255, 0, 0), RGB(0, 0, 255), HWND_TOPMOST);
+    const HWND ring = rings.window(0);
+    ASSERT_TRUE(ring && ::IsWindowVisible(ring));
+    EXPECT_TRUE(rings.ticking());
+    const LONG_PTR want = WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
+    EXPECT_EQ(::GetWindowLongPtrW(ring, GWL_EXSTYLE) & want, want);
+    EXPECT_EQ(::GetForegroundWindow(), below.hwnd());
+    EXPECT_EQ(::WindowFromPoint({400, 300}), below.hwnd()) << "a click at the ring reaches the window below";
+    RECT placed{};
+    ::GetWindowRect(ring, &placed);
+    EXPECT_NEAR((placed.left + placed.right) / 2, 400, 1);
+    EXPECT_NEAR((placed.top + placed.bottom) / 2, 300, 1);
+
+    time += trail::kRingLifeMs - 1;
+    rings.Frame();
+    EXPECT_TRUE(::IsWindowVisible(ring));
+    time += 1;
+    rings.Frame();
+    EXPECT_FALSE(::IsWindowVisible(ring));
+    EXPECT_FALSE(rings.ticking()) << "no ring, no timer";
 }
 
 TEST(OverlayLifetime, DestroyingTheWindowDetachesTheObject) {

@@ -23,7 +23,7 @@ using testing_support::RunModal;
 
 namespace {
 
-TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
+TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
     struct Expected {
         int id;
         const wchar_t* className;
@@ -31,19 +31,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
         bool tabStop;
     };
     const Expected controls[] = {
-        {-1, L"Button", false, false},   {1006, L"Button", true, false},  {1007, L"Button", false, false},
-        {1008, L"Button", false, false}, {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true},
-        {1032, L"Button", false, true},  {-1, L"Button", false, false},   {-1, L"Button", false, false},
-        {1009, L"Button", true, false},  {1010, L"Button", false, false}, {1011, L"Button", false, false},
-        {1012, L"Button", false, false}, {1013, L"Button", false, false}, {-1, L"Button", false, false},
-        {1014, L"Button", true, false},  {1015, L"Button", false, false}, {1016, L"Button", false, false},
-        {-1, L"Button", false, false},   {1026, L"Button", true, false},  {1027, L"Button", false, false},
-        {1031, L"Button", false, false}, {-1, L"Button", false, false},   {-1, L"Button", false, false},
-        {1017, L"Button", true, false},  {1018, L"Button", false, false}, {1019, L"Button", false, false},
-        {1020, L"Button", false, false}, {1021, L"Button", false, false}, {-1, L"Button", false, false},
-        {1022, L"Button", true, false},  {1023, L"Button", false, false}, {1025, L"Button", false, false},
-        {-1, L"Button", false, false},   {1030, L"Button", false, true},  {1028, HOTKEY_CLASSW, false, true},
-        {1029, L"Button", false, true},  {IDOK, L"Button", false, true},  {IDCANCEL, L"Button", false, true},
+        {-1, L"Button", false, false},        {1006, L"Button", true, false},  {1007, L"Button", false, false},
+        {1008, L"Button", false, false},      {1033, L"Button", false, true},  {-1, L"Button", false, false},
+        {1024, TRACKBAR_CLASSW, false, true}, {1032, L"Button", false, true},  {-1, L"Button", false, false},
+        {-1, L"Button", false, false},        {1009, L"Button", true, false},  {1010, L"Button", false, false},
+        {1011, L"Button", false, false},      {1012, L"Button", false, false}, {1013, L"Button", false, false},
+        {-1, L"Button", false, false},        {1014, L"Button", true, false},  {1015, L"Button", false, false},
+        {1016, L"Button", false, false},      {-1, L"Button", false, false},   {1026, L"Button", true, false},
+        {1027, L"Button", false, false},      {1031, L"Button", false, false}, {-1, L"Button", false, false},
+        {-1, L"Button", false, false},        {1017, L"Button", true, false},  {1018, L"Button", false, false},
+        {1019, L"Button", false, false},      {1020, L"Button", false, false}, {1021, L"Button", false, false},
+        {-1, L"Button", false, false},        {1022, L"Button", true, false},  {1023, L"Button", false, false},
+        {1025, L"Button", false, false},      {-1, L"Button", false, false},   {1030, L"Button", false, true},
+        {1028, HOTKEY_CLASSW, false, true},   {1029, L"Button", false, true},  {IDOK, L"Button", false, true},
+        {IDCANCEL, L"Button", false, true},
     };
     CPropatyDlg dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
@@ -61,20 +62,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
         EXPECT_EQ(items[i].style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE)) << i;
         EXPECT_EQ(items[i].exStyle, 0u) << i;
     }
-    EXPECT_EQ(items[5].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
-    EXPECT_EQ(items[35].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
-    EXPECT_EQ(items[37].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[38].text, testing_support::InLanguage(u"キャンセル", u"Cancel"));
-    EXPECT_EQ(items[4].text, testing_support::InLanguage(u"透明度(薄い⇔濃い)", u"Opacity (light - dark)"));
-    EXPECT_EQ(items[6].text, testing_support::InLanguage(u"フェード", u"Fade"));
-    EXPECT_EQ(items[6].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
-    EXPECT_EQ(items[33].text, testing_support::InLanguage(u"HotKey(On/Off)", u"Hotkey (On/Off)"));
-    EXPECT_EQ((items[32].x), testing_support::InLanguage(270, 318));
-    EXPECT_EQ((items[32].cx), 42);
+    EXPECT_EQ(items[6].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
+    EXPECT_EQ(items[36].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
+    EXPECT_EQ(items[38].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(items[39].text, testing_support::InLanguage(u"キャンセル", u"Cancel"));
+    EXPECT_EQ(items[5].text, testing_support::InLanguage(u"透明度(薄い⇔濃い)", u"Opacity (light - dark)"));
+    EXPECT_EQ(items[7].text, testing_support::InLanguage(u"フェード", u"Fade"));
+    EXPECT_EQ(items[7].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
+    EXPECT_EQ(items[34].text, testing_support::InLanguage(u"HotKey(On/Off)", u"Hotkey (On/Off)"));
+    EXPECT_EQ((items[33].x), testing_support::InLanguage(270, 318));
+    EXPECT_EQ((items[33].cx), 42);
     // 曲線, 直線, 先細り on one row, spaced as the three choices of 描画対象.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(items[19 + i].x, items[1 + i].x) << i;
-        EXPECT_EQ(items[19 + i].y, items[19].y) << i;
+        EXPECT_EQ(items[20 + i].x, items[1 + i].x) << i;
+        EXPECT_EQ(items[20 + i].y, items[20].y) << i;
     }
 
     std::vector<HWND> children;
@@ -107,6 +108,8 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithSevenTabStops) {
     testing_support::ExpectLaidOutInside(dialog.hwnd(), "the settings dialog");
     testing_support::ExpectInsideGroupBox(dialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
                                           {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
+    testing_support::ExpectInsideGroupBox(dialog.hwnd(), testing_support::InLanguage(L"描画対象", L"Draw"),
+                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS});
     testing_support::ExpectInsideGroupBox(dialog.hwnd(),
                                           testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
                                           {IDC_OPACITY, IDC_FADE});

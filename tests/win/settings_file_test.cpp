@@ -56,9 +56,11 @@ TEST(SettingsFile, OnlyTheKeysPresentChangeTheirFields) {
     expected.opacityPercent = 40;
     EXPECT_EQ(s, expected);
 
-    WriteBytes(path, "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\n[OTHER]\nLINEKIND=1\n");
+    WriteBytes(path,
+               "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\nCLICKS=-1\n[OTHER]\nLINEKIND=1\n");
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.fade, 3);  // on, as any value but 0
+    EXPECT_EQ(s.clicks, -1);
     EXPECT_EQ(s.drawMode, 5);
     EXPECT_EQ(s.lineColorIndex, -1);
     EXPECT_EQ(s.hotkeyKey, 65);
@@ -88,7 +90,7 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     const std::string first = ReadBytes(path);
     EXPECT_EQ(first,
               "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
-              "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\n");
+              "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n");
     settings::SaveSettings(s, path, 1);
     EXPECT_EQ(ReadBytes(path), first);
 
@@ -111,7 +113,7 @@ TEST(SettingsFile, OtherSectionsAndKeysStayByteForByte) {
     EXPECT_EQ(ReadBytes(path),
               "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nLINECOLOR=4\r\n"
               "DRAWMODE=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\nTRANSPARENT=70\r\nLINEKIND=0\r\n"
-              "QVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\n\r\n[LAST]\r\nx=\xff\xfe bytes");
+              "QVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n\r\n[LAST]\r\nx=\xff\xfe bytes");
     TrailSettings back;
     back.lineColorIndex = 0;
     settings::LoadSettings(back, path, 1);

@@ -1,0 +1,127 @@
+#include "overlay/ring_windows.h"
+
+#include <algorithm>
+
+#include "win/dpi.h"
+
+namespace {
+
+std::uint32_t Rgb(COLORREF colour) noexcept {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
+}
+
+}  // namespace
+
+LRESULT CALLBACK RingWindows::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kFrameTimerId) {
+        if (auto* self = reinterpret_cast<RingWindows*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) self->Frame();
+        return 0;
+    }
+    // Never hit: every click goes to the window below (WS_EX_TRANSPARENT does
+    // it for the mouse, HTTRANSPARENT for the system's own hit tests).
+    if (message == WM_NCHITTEST) return HTTRANSPARENT;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLORREF point, HWND insertAfter) noexcept {
+    static const ATOM kind = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VireonClickRing";
+        return ::RegisterClassW(&wc);
+    }();
+    const std::int64_t start = now();
+    Ring& ring = rings_[static_cast<size_t>(pool_.Take(start))];
+    if (!ring.window) {
+        // No owner, as the trail's head: an owned window is kept above its owner.
+        ring.window = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                                        MAKEINTATOM(kind), L"", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
+                                        ::GetModuleHandleW(nullptr), nullptr);
+        if (!ring.window) return;
+        ::SetWindowLongPtrW(ring.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    // Onto the pressed point's monitor first, for its DPI; the z-order now,
+    // while the window is still hidden.
+    ::SetWindowPos(ring.window, insertAfter, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    const int dpi = win::WindowDpi(ring.window);
+    if (dpi != ring.dpi || !ring.image) {
+        const int side = trail::RingImageSide(dpi);
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        ring.image.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        ring.pixels = ring.image ? static_cast<std::uint32_t*>(bits) : nullptr;
+        ring.side = ring.image ? side : 0;
+        ring.dpi = dpi;
+    }
+    ring.centre = at;
+    ring.button = button;
+    ring.line = line;
+    ring.point = point;
+    ring.grown = false;
+    if (!Show(ring, trail::RingAt(0, ring.dpi))) return;
+    ::ShowWindow(ring.window, SW_SHOWNOACTIVATE);
+    clock_.Start(rings_[0].window ? rings_[0].window : ring.window, kFrameTimerId);
+}
+
+bool RingWindows::Show(Ring& ring, const trail::RingLook& look) noexcept {
+    if (!ring.pixels) return false;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, look.alpha, AC_SRC_ALPHA};
+    if (ring.grown) {
+        // Only the alpha changes: the pixels stay as they are.
+        return ::UpdateLayeredWindow(ring.window, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &blend, ULW_ALPHA);
+    }
+    const int side = ring.side;
+    std::fill_n(ring.pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
+    // Drawn opaque: the fade is the window's constant alpha.
+    switch (ring.button) {
+    case trail::RingButton::Left:
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), 255);
+        break;
+    case trail::RingButton::Right:
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.point), 255);
+        break;
+    case trail::RingButton::Middle:
+        // A double ring: the line colour outside, the point colour within.
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), 255);
+        trail::DrawRing(ring.pixels, side, std::max(0.0f, look.radius - 1.5f * look.width), look.width, Rgb(ring.point),
+                        255);
+        break;
+    }
+    ::GdiFlush();
+    const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    const win::SelectScope selected(dc.get(), ring.image.get());
+    POINT origin{ring.centre.x - side / 2, ring.centre.y - side / 2};
+    SIZE size{side, side};
+    POINT source{0, 0};
+    const bool shown =
+        ::UpdateLayeredWindow(ring.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) != FALSE;
+    ring.grown = shown && !look.growing;
+    return shown;
+}
+
+void RingWindows::Frame() noexcept {
+    const std::int64_t time = now();
+    for (int slot = 0; slot < trail::kRingWindows; ++slot) {
+        Ring& ring = rings_[static_cast<size_t>(slot)];
+        if (!ring.window || !::IsWindowVisible(ring.window)) continue;
+        const trail::RingLook look = pool_.Alive(slot, time)
+                                         ? trail::RingAt(static_cast<int>(time - pool_.Start(slot)), ring.dpi)
+                                         : trail::RingLook{};
+        if (!look.alive || !Show(ring, look)) ::ShowWindow(ring.window, SW_HIDE);
+    }
+    if (!pool_.AnyAlive(time)) clock_.Stop();
+}
+
+void RingWindows::Close() noexcept {
+    clock_.Stop();
+    for (Ring& ring : rings_) {
+        if (ring.window && ::IsWindow(ring.window)) ::DestroyWindow(ring.window);
+        ring.window = nullptr;
+        ring.image.reset();
+        ring.pixels = nullptr;
+    }
+}

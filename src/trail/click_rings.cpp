@@ -1,0 +1,98 @@
+#include "trail/click_rings.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace trail {
+
+Presses PressesFrom(std::uint16_t buttonFlags, bool swapped) noexcept {
+    // RI_MOUSE_LEFT_BUTTON_DOWN, RI_MOUSE_RIGHT_BUTTON_DOWN and
+    // RI_MOUSE_MIDDLE_BUTTON_DOWN ("RAWMOUSE structure", Microsoft Docs):
+    // the physical buttons, before the swap Windows applies to its messages.
+    const bool physicalLeft = (buttonFlags & 0x0001) != 0;
+    const bool physicalRight = (buttonFlags & 0x0004) != 0;
+    Presses presses;
+    presses.left = swapped ? physicalRight : physicalLeft;
+    presses.right = swapped ? physicalLeft : physicalRight;
+    presses.middle = (buttonFlags & 0x0010) != 0;
+    return presses;
+}
+
+namespace {
+
+float PointsToPixels(float points, int dpi) noexcept { return points * static_cast<float>(dpi) / 72.0f; }
+
+}  // namespace
+
+RingLook RingAt(int ageMs, int dpi) noexcept {
+    RingLook look;
+    if (ageMs < 0 || ageMs >= kRingLifeMs) return look;
+    look.alive = true;
+    look.growing = ageMs < kRingGrowthMs;
+    const float grown = std::min(1.0f, static_cast<float>(ageMs) / kRingGrowthMs);
+    const float eased = 1.0f - (1.0f - grown) * (1.0f - grown);  // fast, then slowing to a stop
+    look.width = std::max(1.5f, PointsToPixels(2.0f, dpi));
+    const float largest = PointsToPixels(kRingPoints / 2.0f, dpi) - look.width / 2;
+    look.radius = largest * (0.25f + 0.75f * eased);
+    const float left = 1.0f - static_cast<float>(ageMs) / kRingLifeMs;
+    look.alpha = static_cast<std::uint8_t>(std::lround(255.0f * left));
+    return look;
+}
+
+int RingImageSide(int dpi) noexcept {
+    // The largest ring, its outer edge and a pixel of smoothing on each side.
+    return static_cast<int>(std::ceil(PointsToPixels(kRingPoints, dpi))) + 4;
+}
+
+void DrawRing(std::uint32_t* pixels, int side, float radius, float width, std::uint32_t rgb,
+              std::uint8_t alpha) noexcept {
+    const float centre = static_cast<float>(side) / 2.0f;
+    const float half = width / 2.0f;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            // Coverage by the distance of the pixel's centre from the stroke's middle.
+            const float dx = static_cast<float>(x) + 0.5f - centre;
+            const float dy = static_cast<float>(y) + 0.5f - centre;
+            const float off = std::fabs(std::sqrt(dx * dx + dy * dy) - radius);
+            const float coverage = std::clamp(half + 0.5f - off, 0.0f, 1.0f);
+            if (coverage <= 0) continue;
+            const float a = coverage * static_cast<float>(alpha) / 255.0f;
+            // Source over what is there, premultiplied.
+            std::uint32_t& pixel = pixels[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)];
+            std::uint32_t out = 0;
+            for (int shift = 0; shift < 32; shift += 8) {
+                const float below = static_cast<float>((pixel >> shift) & 0xFF);
+                const float source = shift == 24 ? 255.0f : static_cast<float>((rgb >> shift) & 0xFF);
+                const float value = source * a + below * (1.0f - a);
+                out |= static_cast<std::uint32_t>(std::lround(value)) << shift;
+            }
+            pixel = out;
+        }
+    }
+}
+
+int RingPool::Take(std::int64_t nowMs) noexcept {
+    int chosen = 0;
+    for (int slot = 0; slot < kRingWindows; ++slot) {
+        if (!Alive(slot, nowMs)) {
+            chosen = slot;
+            break;
+        }
+        if (starts_[static_cast<size_t>(slot)] < starts_[static_cast<size_t>(chosen)]) chosen = slot;
+    }
+    starts_[static_cast<size_t>(chosen)] = nowMs;
+    used_[static_cast<size_t>(chosen)] = true;
+    return chosen;
+}
+
+bool RingPool::Alive(int slot, std::int64_t nowMs) const noexcept {
+    return used_[static_cast<size_t>(slot)] && nowMs - starts_[static_cast<size_t>(slot)] < kRingLifeMs;
+}
+
+bool RingPool::AnyAlive(std::int64_t nowMs) const noexcept {
+    for (int slot = 0; slot < kRingWindows; ++slot)
+        if (Alive(slot, nowMs)) return true;
+    return false;
+}
+
+}  // namespace trail

@@ -1,0 +1,65 @@
+// Rings that show where a mouse button was pressed: which button a raw mouse
+// report presses, how a ring grows and fades, its pixels, and which of a few
+// windows shows the next one. Plain arithmetic, built and tested natively.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace trail {
+
+enum class RingButton : std::uint8_t { Left, Right, Middle };
+
+// The buttons a raw mouse report presses (RAWMOUSE's usButtonFlags), as the
+// user knows them: with the buttons swapped in Windows the physical right
+// button is the primary one, and its ring is the "left" one.
+struct Presses {
+    bool left = false;
+    bool right = false;
+    bool middle = false;
+    bool any() const noexcept { return left || right || middle; }
+};
+Presses PressesFrom(std::uint16_t buttonFlags, bool swapped) noexcept;
+
+// How long a ring lives, how long it grows, and how large it ends, in points across.
+inline constexpr int kRingLifeMs = 500;
+inline constexpr int kRingGrowthMs = 200;
+inline constexpr int kRingPoints = 24;
+
+struct RingLook {
+    float radius = 0;  // pixels, to the middle of the ring's stroke
+    float width = 0;   // pixels
+    std::uint8_t alpha = 0;
+    bool alive = false;
+    bool growing = false;  // the radius still changes; afterwards only the alpha does
+};
+// The ring `ageMs` after the press, at `dpi`: it grows from a quarter of its
+// size to the whole, slowing as it ends, and fades out over its life.
+RingLook RingAt(int ageMs, int dpi) noexcept;
+// The side of the square image that holds a ring at its largest, at `dpi`.
+int RingImageSide(int dpi) noexcept;
+
+// Draws a smooth-edged ring of colour `rgb` (0x00RRGGBB) and `alpha` over
+// premultiplied 32-bit pixels (0xAARRGGBB), centred in the image; a second
+// ring may go inside the first.
+void DrawRing(std::uint32_t* pixels, int side, float radius, float width, std::uint32_t rgb,
+              std::uint8_t alpha) noexcept;
+
+// The windows the rings are shown in: a press takes one whose ring has ended,
+// else the one whose ring is oldest.
+inline constexpr int kRingWindows = 4;
+class RingPool {
+public:
+    // The window for a ring pressed at `nowMs`, which is now its own.
+    int Take(std::int64_t nowMs) noexcept;
+    bool Alive(int slot, std::int64_t nowMs) const noexcept;
+    bool AnyAlive(std::int64_t nowMs) const noexcept;
+    std::int64_t Start(int slot) const noexcept { return starts_[static_cast<std::size_t>(slot)]; }
+
+private:
+    std::array<std::int64_t, kRingWindows> starts_{};
+    std::array<bool, kRingWindows> used_{};
+};
+
+}  // namespace trail
