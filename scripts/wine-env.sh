@@ -67,33 +67,36 @@ vireon_prepare_desktop_prefix() {
   touch "$ready"
 }
 
-vireon_prepare_prefix_144() {
-  local ready="$VIREON_WINEPREFIX_144/.vireon-ready-2"
+# A copy of the test prefix in $1, made again when its mark of readiness
+# (version $2) is missing, with the settings command "${@:4}" run in it.
+vireon_derive_prefix() {
+  local prefix=$1 ready="$1/.vireon-ready-$2" what=$3
+  shift 3
   [ -f "$ready" ] && return 0
   vireon_prepare_prefix
-  echo "wine: preparing the 144 DPI prefix in $VIREON_WINEPREFIX_144"
-  rm -rf "$VIREON_WINEPREFIX_144"
-  cp -a "$WINEPREFIX" "$VIREON_WINEPREFIX_144"
-  rm -f "$VIREON_WINEPREFIX_144"/.vireon-ready-*
-  WINEPREFIX="$VIREON_WINEPREFIX_144" wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-  WINEPREFIX="$VIREON_WINEPREFIX_144" wineserver -w
+  echo "wine: preparing the $what prefix in $prefix"
+  rm -rf "$prefix"
+  cp -a "$WINEPREFIX" "$prefix"
+  rm -f "$prefix"/.vireon-ready-*
+  WINEPREFIX="$prefix" "$@"
+  WINEPREFIX="$prefix" wineserver -w
   touch "$ready"
 }
 
+vireon_settings_144() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+}
+
+# Xinerama's second screen, X's x = 1280, becomes the primary at Windows'
+# (0, 0); the first, at X's x = 0, a monitor left of it at x = -1280.
+vireon_settings_two_monitors() {
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v PrimaryMonitor /d 1 /f >/dev/null 2>&1
+}
+
+vireon_prepare_prefix_144() { vireon_derive_prefix "$VIREON_WINEPREFIX_144" 2 "144 DPI" vireon_settings_144; }
 vireon_prepare_prefix_two_monitors() {
-  local ready="$VIREON_WINEPREFIX_2MON/.vireon-ready-1"
-  [ -f "$ready" ] && return 0
-  vireon_prepare_prefix
-  echo "wine: preparing the two-monitor prefix in $VIREON_WINEPREFIX_2MON"
-  rm -rf "$VIREON_WINEPREFIX_2MON"
-  cp -a "$WINEPREFIX" "$VIREON_WINEPREFIX_2MON"
-  rm -f "$VIREON_WINEPREFIX_2MON"/.vireon-ready-*
-  # Xinerama's second screen, X's x = 1280, becomes the primary at Windows'
-  # (0, 0); the first, at X's x = 0, a monitor left of it at x = -1280.
-  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
-  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wine reg add 'HKCU\Software\Wine\X11 Driver' /v PrimaryMonitor /d 1 /f >/dev/null 2>&1
-  WINEPREFIX="$VIREON_WINEPREFIX_2MON" wineserver -w
-  touch "$ready"
+  vireon_derive_prefix "$VIREON_WINEPREFIX_2MON" 1 "two-monitor" vireon_settings_two_monitors
 }
 
 vireon_start_display() {
