@@ -61,8 +61,8 @@ TEST(ClickRings, TheRingIsSmoothEdgedPremultipliedAndHollow) {
 TEST(ClickRings, APressTakesAWindowWhoseRingEndedElseTheOldest) {
     trail::RingPool pool;
     EXPECT_FALSE(pool.AnyAlive(0));
-    std::vector<int> taken;
-    for (int i = 0; i < trail::kRingWindows + 2; ++i) taken.push_back(pool.Take(100 + i));
+    std::vector<int> taken(trail::kRingWindows + 2);
+    for (int i = 0; i < trail::kRingWindows + 2; ++i) taken[static_cast<size_t>(i)] = pool.Take(100 + i);
     EXPECT_EQ(taken, (std::vector<int>{0, 1, 2, 3, 0, 1})) << "all alive: the oldest";
     EXPECT_FALSE(pool.Alive(2, 102 + trail::kRingLifeMs));
     EXPECT_EQ(pool.Take(102 + trail::kRingLifeMs), 2) << "ended: taken again first";

@@ -493,8 +493,8 @@ TEST(ClickRingWindows, ARingIsClickThroughAndItsClockStopsWithIt) {
     EXPECT_EQ(::WindowFromPoint({400, 300}), below.hwnd()) << "a click at the ring reaches the window below";
     RECT placed{};
     ::GetWindowRect(ring, &placed);
-    EXPECT_NEAR((placed.left + placed.right) / 2, 400, 1);
-    EXPECT_NEAR((placed.top + placed.bottom) / 2, 300, 1);
+    EXPECT_NEAR((placed.left + placed.right) / 2.0, 400, 1);
+    EXPECT_NEAR((placed.top + placed.bottom) / 2.0, 300, 1);
 
     time += trail::kRingLifeMs - 1;
     rings.Frame();
