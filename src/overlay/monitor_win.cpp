@@ -12,6 +12,9 @@ void CMonitorWin::ResetOverlay() {
     const HWND self = hwnd();
     const LONG_PTR exStyle = ::GetWindowLongPtrW(self, GWL_EXSTYLE);
     ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
+    // Run as administrator, the program would not get Explorer's broadcast
+    // from a lower integrity level without letting it through.
+    ::ChangeWindowMessageFilterEx(self, ::RegisterWindowMessageW(L"TaskbarCreated"), MSGFLT_ALLOW, nullptr);
 
     colorKey = RGB(0, 0, 1);
     dialogBrush.reset(::CreateSolidBrush(colorKey));

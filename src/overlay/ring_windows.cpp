@@ -44,7 +44,9 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
     }
     // Onto the pressed point's monitor first, for its DPI; the z-order now,
     // while the window is still hidden.
-    ::SetWindowPos(ring.window, insertAfter, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+    // A window taken from a ring still shown goes first, so that its ring is never seen moved.
+    ::SetWindowPos(ring.window, insertAfter, at.x, at.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
     const int dpi = win::WindowDpi(ring.window);
     if (dpi != ring.dpi || !ring.image) {
         const int side = trail::RingImageSide(dpi);

@@ -53,7 +53,9 @@ SaveResult SaveSettings(const TrailSettings& settings, const std::wstring& path,
     // stay in memory and the file stays as it is.
     DWORD error = ERROR_SUCCESS;
     std::optional<std::string> old = win::ReadFileBytes(target, error);
-    if (!old && error == ERROR_FILE_NOT_FOUND) old.emplace();  // a first save
+    // A first save; not where something is there that cannot be found by reading
+    // it (a link whose target is gone): written anew, the link would be lost.
+    if (!old && error == ERROR_FILE_NOT_FOUND && attributes == INVALID_FILE_ATTRIBUTES) old.emplace();
     if (!old) return ReportNotSaved("cannot read the file:", error);
 
     // Every key and value is ASCII, so each wide character carries over as it is.

@@ -83,7 +83,7 @@ BOOL CControlDlg::OnInitDialog() {
     ApplySettings();
     UpdateData(false);
     ::SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr);
-    win::RegisterSessionNotifications(hwnd());
+    sessionNotified_ = win::RegisterSessionNotifications(hwnd());
     return TRUE;
 }
 
@@ -161,6 +161,10 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     // However the trail was switched (the button, the hotkey, the settings
     // dialog opening or closing), the rings follow within a tick.
     ListenForClicks(overlay.trailOn && settings.clicks);
+    // Started with the user's logon, before the session service is up, the
+    // registration fails (RPC_S_INVALID_BINDING, "WTSRegisterSessionNotification
+    // function"); it is tried again until it takes.
+    if (!sessionNotified_) sessionNotified_ = win::RegisterSessionNotifications(hwnd());
     // The position cannot be read while the workstation is locked, on the
     // secure desktop or in a disconnected session ("GetCursorPos function",
     // Microsoft Docs); such a tick is skipped, or the trail would run from the
@@ -247,6 +251,6 @@ void CControlDlg::OnDestroy() {
     ::KillTimer(hwnd(), kTimerId);
     ListenForClicks(false);
     rings.Close();
-    win::UnregisterSessionNotifications(hwnd());
+    if (sessionNotified_) win::UnregisterSessionNotifications(hwnd());
     overlay.DestroyWindow();
 }

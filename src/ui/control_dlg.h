@@ -57,6 +57,7 @@ private:
     void ListenForClicks(bool on) noexcept;
     void OnRawInput(HRAWINPUT input) noexcept;
     bool listening_ = false;
+    bool sessionNotified_ = false;
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(UINT failureMessage);
 };

@@ -56,8 +56,9 @@ TEST(SettingsFile, OnlyTheKeysPresentChangeTheirFields) {
     expected.opacityPercent = 40;
     EXPECT_EQ(s, expected);
 
-    WriteBytes(path,
-               "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\nCLICKS=-1\n[OTHER]\nLINEKIND=1\n");
+    WriteBytes(
+        path,
+        "[SYSTEM]\nDRAWMODE=5\nLINECOLOR=-1\nQVHOTKEY=65\nQVMODIFIERS=10\nFADE=3\nCLICKS=-1\n[OTHER]\nLINEKIND=1\n");
     settings::LoadSettings(s, path, 1);
     EXPECT_EQ(s.fade, 3);  // on, as any value but 0
     EXPECT_EQ(s.clicks, -1);
@@ -88,9 +89,10 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     s.lineKind = -1;
     settings::SaveSettings(s, path, 1);
     const std::string first = ReadBytes(path);
-    EXPECT_EQ(first,
-              "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
-              "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n");
+    EXPECT_EQ(
+        first,
+        "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
+        "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n");
     settings::SaveSettings(s, path, 1);
     EXPECT_EQ(ReadBytes(path), first);
 
@@ -133,6 +135,19 @@ TEST(SettingsFile, AReadOnlyFileIsLeftAsItIsAndTheSaveSaysSo) {
     ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadBytes(path), "[SYSTEM]\r\nDRAWMODE=1\r\n");
     EXPECT_EQ(FolderNames(folder), std::vector<std::wstring>{L"Vireon.ini"});
+}
+
+// A link whose target has gone (a crash of a save beside the target, a moved
+// folder): the link is not written over as if it were a first save.
+TEST(SettingsFile, ALinkWhoseTargetIsGoneIsNotSavedOver) {
+    TempFolder folder;
+    const std::wstring path = folder.File(L"Vireon.ini");
+    // 0x2: SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE, for a runner in developer mode.
+    if (!::CreateSymbolicLinkW(path.c_str(), folder.File(L"gone.ini").c_str(), 0x2) ||
+        ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no dangling link here (Wine reports its target's attributes)";
+    EXPECT_FALSE(settings::SaveSettings(TrailSettings{}, path, 1).saved);
+    EXPECT_NE(::GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u) << "the link was replaced";
 }
 
 TEST(SettingsFile, AFolderInPlaceOfTheFileReadsAsMissingAndIsNotSavedOver) {
