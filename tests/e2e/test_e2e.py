@@ -303,53 +303,57 @@ class EndToEnd(unittest.TestCase):
         option on: a ring of the line colour at a left press, of the point colour at
         a right one, the press still reaching the window, and nothing left after.
         With it off, no ring."""
-        notepad = subprocess.Popen([d.WINE_RUN, "notepad.exe"], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+        screen = d.x11.Display()
+        centre = [0, 0]
+
+        def ring(colour):
+            """Pixels of `colour` ("red", "blue") 8 to 20 px up and right of the press,
+            where the ring runs and neither the trail, which comes from the upper left
+            and ends under the pointer, nor the context menu, below right, can be."""
+            box = screen.strip(centre[0], centre[1] - 24, 24, 24)
+            channel = {"red": 0, "blue": 2}[colour]
+            return [(x, y) for y in range(24) for x in range(24) if 8 <= math.hypot(x, y - 24) <= 20
+                    and box[3 * (24 * y + x) + channel] > 100 and sum(box[3 * (24 * y + x):3 * (24 * y + x) + 3])
+                    - box[3 * (24 * y + x) + channel] < 120]
+
+        def press(button):
+            before = {w.xid for w in d.top_windows(named=False)}
+            d.x("xdotool", "mousedown", button, "sleep", "0.05", "mouseup", button)
+            return before
+
         try:
-            pad = d.await_state(lambda: next((w for w in d.top_windows() if "Notepad" in w[0] or "メモ帳" in w[0]),
-                                             None), "Notepad", 20)
-            cx, cy = pad[1] + pad[3] // 2, pad[2] + pad[4] // 2
-            screen = d.x11.Display()
-
-            def ring(colour):
-                """Pixels of `colour` ("red", "blue") 8 to 20 px up and right of the press,
-                where the ring runs and neither the trail, which comes from the upper left
-                and ends under the pointer, nor the context menu, below right, can be."""
-                box = screen.strip(cx, cy - 24, 24, 24)
-                channel = {"red": 0, "blue": 2}[colour]
-                return [(x, y) for y in range(24) for x in range(24) if 8 <= math.hypot(x, y - 24) <= 20
-                        and box[3 * (24 * y + x) + channel] > 100 and sum(box[3 * (24 * y + x):3 * (24 * y + x) + 3])
-                        - box[3 * (24 * y + x) + channel] < 120]
-
-            def press(button):
-                before = {w.xid for w in d.top_windows(named=False)}
-                d.x("xdotool", "mousedown", button, "sleep", "0.05", "mouseup", button)
-                return before
-
             for clicks in (1, 0):
+                # A Notepad of its own each time, so that no menu of the last is left open.
+                notepad = subprocess.Popen([d.WINE_RUN, "notepad.exe"], stdin=subprocess.DEVNULL,
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
                 ini = "[SYSTEM]\r\nPOINTCOLOR=2\r\nCLICKS=%d\r\n" % clicks
-                with self.subTest(clicks=clicks), d.Vireon(EXE, ini=ini) as v:
-                    on, _ = v.panel_buttons()
-                    self.switch_on(v, on)
-                    d.mouse_move(cx, cy)
-                    if clicks:
-                        press("1")
-                        d.await_state(lambda: len(ring("red")) > 10, "a ring of the line colour", 5, 0)
-                    before = press("3")
-                    menu = d.await_state(lambda: [w for w in d.top_windows(named=False) if w.xid not in before
-                                                  and w[1] >= cx - 2 and w[2] >= cy - 2], "Notepad's context menu", 5)
-                    if clicks:
-                        d.await_state(lambda: len(ring("blue")) > 10, "a ring of the point colour", 5, 0)
-                    else:
-                        shots = [ring("blue") + ring("red") for _ in range(10)]
-                        self.assertEqual(shots, [[]] * 10, "a ring with the option off")
-                    d.key("Escape", pad)  # the menu takes its keys through its window
-                    d.await_state(lambda: menu[0].xid not in {w.xid for w in d.top_windows(named=False)},
-                                  "the context menu to close", 5)
-                    d.await_state(lambda: not ring("red") and not ring("blue"), "the rings to end", 5, 0)
-            screen.close()
+                try:
+                    pad = d.await_state(lambda: next((w for w in d.top_windows()
+                                                      if "Notepad" in w[0] or "メモ帳" in w[0]), None), "Notepad", 60)
+                    cx, cy = centre[:] = pad[1] + pad[3] // 2, pad[2] + pad[4] // 2
+                    with self.subTest(clicks=clicks), d.Vireon(EXE, ini=ini) as v:
+                        on, _ = v.panel_buttons()
+                        self.switch_on(v, on)
+                        d.mouse_move(cx, cy)
+                        if clicks:
+                            press("1")
+                            d.await_state(lambda: len(ring("red")) > 10, "a ring of the line colour", 5, 0)
+                        before = press("3")
+                        d.await_state(lambda: [w for w in d.top_windows(named=False) if w.xid not in before
+                                               and w[1] >= cx - 2 and w[2] >= cy - 2], "Notepad's context menu", 5)
+                        if clicks:
+                            d.await_state(lambda: len(ring("blue")) > 10, "a ring of the point colour", 5, 0)
+                        else:
+                            shots = [ring("blue") + ring("red") for _ in range(10)]
+                            self.assertEqual(shots, [[]] * 10, "a ring with the option off")
+                        d.await_state(lambda: not ring("red") and not ring("blue"), "the rings to end", 5, 0)
+                finally:
+                    notepad.kill()
+                    notepad.wait(10)
+                    d.await_state(lambda: not any("Notepad" in w[0] or "メモ帳" in w[0] for w in d.top_windows()),
+                                  "Notepad to go", 10)
         finally:
-            notepad.kill()
+            screen.close()
 
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
         with d.Vireon(EXE) as v:
