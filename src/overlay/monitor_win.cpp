@@ -6,6 +6,17 @@
 #include "trail/trail_renderer.h"
 #include "win/dpi.h"
 
+namespace {
+
+// Broadcast to every top-level window when Explorer (re)starts ("Taskbar
+// Creation Notification", Microsoft Docs).
+UINT TaskbarCreated() noexcept {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+}  // namespace
+
 CMonitorWin::CMonitorWin() noexcept : win::Dialog(IDD_MONITOR) {}
 
 void CMonitorWin::ResetOverlay() {
@@ -14,7 +25,7 @@ void CMonitorWin::ResetOverlay() {
     ::SetWindowLongPtrW(self, GWL_EXSTYLE, exStyle | WS_EX_LAYERED | WS_EX_TRANSPARENT);
     // Run as administrator, the program would not get Explorer's broadcast
     // from a lower integrity level without letting it through.
-    ::ChangeWindowMessageFilterEx(self, ::RegisterWindowMessageW(L"TaskbarCreated"), MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(self, TaskbarCreated(), MSGFLT_ALLOW, nullptr);
 
     colorKey = RGB(0, 0, 1);
     dialogBrush.reset(::CreateSolidBrush(colorKey));
@@ -226,10 +237,7 @@ void CMonitorWin::OnTaskbarCreated() noexcept {
 }
 
 std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // Broadcast to every top-level window when Explorer (re)starts ("Taskbar
-    // Creation Notification", Microsoft Docs).
-    static const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    if (message == taskbarCreated && taskbarCreated != 0) {
+    if (const UINT taskbarCreated = TaskbarCreated(); message == taskbarCreated && taskbarCreated != 0) {
         OnTaskbarCreated();
         return 0;
     }
