@@ -175,11 +175,12 @@ if(VIREON_BUILD_TESTS AND CMAKE_HOST_UNIX)
     set_tests_properties(e2e PROPERTIES TIMEOUT 600 LABELS input ENVIRONMENT
       "VIREON_EXE=$<TARGET_FILE:Vireon>;VIREON_PLANTED=${CMAKE_BINARY_DIR}/planted")
     add_test(NAME e2e_144dpi COMMAND ${Python3_EXECUTABLE} -m unittest -v
-             test_e2e.EndToEnd.test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it
+             test_e2e.EndToEnd.test_every_drawing_mode_through_every_flow
              test_e2e.EndToEnd.test_settings_dialog_choices_are_saved_and_drawn
              WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+    # At 150 %, the flows in one mode of each way of showing the trail (colour key, per-pixel alpha).
     set_tests_properties(e2e_144dpi PROPERTIES TIMEOUT 300 LABELS input ENVIRONMENT
-      "VIREON_EXE=$<TARGET_FILE:Vireon>;WINEPREFIX=${vireon_prefix_144}")
+      "VIREON_EXE=$<TARGET_FILE:Vireon>;WINEPREFIX=${vireon_prefix_144};VIREON_E2E_MODES=0,4")
     # Two monitors, the second left of the primary: the test starts a display
     # of its own (Xephyr in Xvfb) for the prefix that sees both.
     add_test(NAME e2e_two_monitors COMMAND ${Python3_EXECUTABLE} -m unittest -v test_monitors

@@ -86,11 +86,15 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
     const trail::Rect changed = trail::Union(before, drawn_);
     if (!Present(window, canvas_, placed_, whole || placed != previous ? nullptr : &changed)) return false;
     if (!ShowHead(pointer, whole)) return false;
-    // The z-order is asserted when the windows are shown and at every sample,
-    // not at every frame: the trail's just below `insertAfter`, the head's
-    // just above it. Looked at first, as moving a window costs more than
-    // asking where it is.
-    const bool inOrder = shown_ && ::GetWindow(window, GW_HWNDPREV) == headWindow_ &&
+    // The z-order and the showing are asserted at every sample, not at every
+    // frame: the trail's just below `insertAfter`, the head's just above it.
+    // Looked at first, as moving a window costs more than asking where it is.
+    // Whether the windows are still shown is asked of the system, not of our
+    // own note: the trail's window is owned by the main window, and "an owned
+    // window is hidden when its owner is minimized" ("Window Features",
+    // Microsoft Docs), so a restore and a minimise hide it behind our back.
+    const bool inOrder = shown_ && ::IsWindowVisible(window) && ::IsWindowVisible(headWindow_) &&
+                         ::GetWindow(window, GW_HWNDPREV) == headWindow_ &&
                          ::GetWindow(headWindow_, GW_HWNDPREV) == (insertAfter == HWND_TOPMOST ? nullptr : insertAfter);
     if (!inOrder) {
         constexpr UINT kShow = SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE;

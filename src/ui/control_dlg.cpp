@@ -111,6 +111,8 @@ std::optional<LRESULT> CControlDlg::OnCommand(WORD id, WORD code) {
 
 void CControlDlg::OnBnClickedOnOff() {
     UpdateData(true);
+    // A user who switches the trail sees the desktop: an unlock we missed ends here.
+    sessionAway_ = false;
     ::SetWindowTextW(Item(IDC_ONOFF), win::ResourceText(toggleOn ? IDS_OFF : IDS_ON).c_str());
     // Pressed while the settings dialog is open (only the hotkey can), the
     // toggle waits for the dialog: minimising the main window would take the
@@ -172,8 +174,22 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     // Hidden meanwhile, the trail starts afresh at the first point read
     // again, so that no streak runs from where the pointer was before.
     POINT pointer{};
-    if (!readPointer(&pointer)) return overlay.Suspend();
+    if (SessionAway() || !readPointer(&pointer)) return overlay.Suspend();
     overlay.UpdateTrail(pointer.x, pointer.y);
+}
+
+// On Windows the pointer cannot be read while the workstation is locked, but
+// nothing promises that for every kind of session (a remote one, one
+// disconnected): from the lock until the unlock the trail stays hidden
+// whatever the read says. Should the unlock never come, the session manager
+// is asked once a second, so that the trail cannot stay hidden for good.
+bool CControlDlg::SessionAway() noexcept {
+    if (!sessionAway_) return false;
+    if (++ticksSinceLockQuery_ >= kLockQueryTicks) {
+        ticksSinceLockQuery_ = 0;
+        if (querySessionLock() == win::SessionLock::Unlocked) sessionAway_ = false;
+    }
+    return sessionAway_;
 }
 
 std::optional<HBRUSH> CControlDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
@@ -191,7 +207,13 @@ std::optional<LRESULT> CControlDlg::WindowProc(UINT message, WPARAM wParam, LPAR
     case WM_WTSSESSION_CHANGE:
         // Locked or switched away: nothing of the trail stays on the screen
         // the user comes back to, and it starts afresh there.
-        if (win::SessionSwitched(wParam)) overlay.Suspend();
+        if (win::SessionSwitched(wParam)) {
+            overlay.Suspend();
+            // Connected again to a session that is still locked, it stays away.
+            sessionAway_ = win::SessionWentAway(wParam) ||
+                           (wParam != WTS_SESSION_UNLOCK && querySessionLock() == win::SessionLock::Locked);
+            ticksSinceLockQuery_ = 0;
+        }
         return 0;
     default: return win::Dialog::WindowProc(message, wParam, lParam);
     }
@@ -220,7 +242,7 @@ void CControlDlg::OnRawInput(HRAWINPUT input) noexcept {
     if (!presses.any() || !listening_) return;
     // Not on the secure desktop or a locked workstation, where the pointer cannot be read.
     POINT at{};
-    if (!readPointer(&at)) return;
+    if (sessionAway_ || !readPointer(&at)) return;
     // Not over our own panel and dialogs. The overlay and the rings take no
     // clicks, so the system's hit test passes through them.
     DWORD process = 0;

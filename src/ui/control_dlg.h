@@ -12,6 +12,7 @@
 #include "settings/trail_settings.h"
 #include "win/dialog.h"
 #include "win/gdi.h"
+#include "win/session.h"
 
 class CControlDlg : public win::Dialog {
 public:
@@ -37,6 +38,9 @@ public:
     // tests put their own here.
     BOOL(WINAPI* readPointer)(LPPOINT) = ::GetCursorPos;
     BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;
+    win::SessionLock (*querySessionLock)() noexcept = win::QuerySessionLock;
+    // Ticks between two questions whether a locked session still is.
+    static constexpr int kLockQueryTicks = 20;
 
 protected:
     std::optional<LRESULT> WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -58,6 +62,11 @@ private:
     void OnRawInput(HRAWINPUT input) noexcept;
     bool listening_ = false;
     bool sessionNotified_ = false;
+    // From a lock (or a disconnect) until the unlock, a switch of the trail,
+    // or the session manager's word that the session is not locked.
+    bool sessionAway_ = false;
+    int ticksSinceLockQuery_ = 0;
+    bool SessionAway() noexcept;
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(UINT failureMessage);
 };

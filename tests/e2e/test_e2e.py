@@ -43,66 +43,132 @@ class ShippedExe(unittest.TestCase):
 
 @unittest.skipUnless(os.environ.get("DISPLAY"), "needs the test display")
 class EndToEnd(unittest.TestCase):
-    CENTRE, RADIUS = (640, 500), 120
+    CENTRE, RADIUS = (960, 740), 120
 
-    def assert_trail(self, color):
-        """While the pointer circles, screenshots show the trail of `color` on the
-        circle, and nothing of it elsewhere once the jump onto the circle has left
-        the history: taken as often as it takes, each while the pointer moves."""
-        def far(hits):
-            return [p for p in hits if max(abs(p[0] - self.CENTRE[0]), abs(p[1] - self.CENTRE[1])) > self.RADIUS + 60]
-        last = [[]]
+    # Where the trail is read: the circle and what lies around it, clear of the
+    # main window, its minimised bar and the settings dialog (with red in its
+    # radio buttons), which open at the top left and bottom left of the screen.
+    AROUND = (600, 540, 680, 484)
 
-        def drawn():
-            last[0] = d.Screenshot().find(color)
-            return len(last[0]) > 100 and not far(last[0])
+    def trail_pixels(self, color, box=AROUND):
+        """Pixels of the trail's `color` within box (x, y, w, h), from one quick read
+        of the screen: that channel lit, the other two dark (a trail fading into
+        a black desktop keeps its hue)."""
+        screen = d.x11.Display()
+        try:
+            rgb = screen.strip(*box)
+        finally:
+            screen.close()
+        lit = bytes(1 if v > 24 else 0 for v in range(256))
+        dark = bytes(1 if v < 60 else 0 for v in range(256))
+        channel = {d.RED: 0, d.BLUE: 2}[color]
+        hits = int.from_bytes(rgb[channel::3].translate(lit), "big")
+        for other in {0, 1, 2} - {channel}:
+            hits &= int.from_bytes(rgb[other::3].translate(dark), "big")
+        flags = hits.to_bytes(len(rgb) // 3, "big")
+        px, py, w, _ = box
+        found, i = [], flags.find(1)
+        while i >= 0:
+            found.append((px + i % w, py + i // w))
+            i = flags.find(1, i + 1)
+        return found
+
+    def assert_trail(self, color=d.RED, what="the trail"):
+        """While the pointer circles, the whole trail of `color` is seen on the circle
+        (its body over a quarter of the circle, not only its newest end), and
+        nothing of it elsewhere once the jump onto the circle has left the history."""
+        cx, cy = self.CENTRE
+        seen = [0, []]
+
+        def whole():
+            pixels = self.trail_pixels(color)
+            on = [(x, y) for x, y in pixels if abs(math.hypot(x - cx, y - cy) - self.RADIUS) <= 24]
+            seen[:] = len({int(math.degrees(math.atan2(y - cy, x - cx)) // 10) for x, y in on}), \
+                [p for p in pixels if p not in set(on)][:10]
+            return seen[0] >= 9 and not seen[1]
         with d.Circling(*self.CENTRE, self.RADIUS):
-            d.wait_for(drawn, 10, 0)
-        self.assertGreater(len(last[0]), 100, "no trail of %r" % (color,))
-        self.assertEqual(far(last[0])[:10], [], "trail pixels far from the pointer")
+            if not d.wait_for(whole, 10, 0):
+                self.fail("%s: no whole trail of %r; it covers %d of 36 sectors of the circle, and lies off it at %r"
+                          % (what, color, seen[0], seen[1]))
 
-    def assert_no_trail(self):
-        """While the pointer circles, no trail is shown: once a screenshot shows
-        none (the tick that hides it may still be to come), none shows for as
-        long as the pointer takes to go twice round the circle."""
-        with d.Circling(*self.CENTRE, self.RADIUS) as circling:
-            self.assertTrue(d.wait_for(lambda: not d.Screenshot().find(d.RED), 10, 0), "the trail is still shown")
-            rounds = circling.rounds()
-            while circling.rounds() < rounds + 2:
-                self.assertEqual(d.Screenshot().find(d.RED), [], "a trail while the pointer moves")
+    def assert_no_trail(self, what="no trail", centre=None, radius=None, box=AROUND):
+        """While the pointer circles (round `centre`, by default the test's circle), no
+        trail shows in box: once a read shows none (the tick that hides it may
+        still be to come), none shows while the pointer takes ten steps."""
+        with d.Circling(*(centre or self.CENTRE), radius or self.RADIUS) as circling:
+            if not d.wait_for(lambda: not self.trail_pixels(d.RED, box), 10, 0):
+                self.fail("%s: the trail is still shown" % what)
+            steps = circling.steps
+            while circling.steps < steps + 10:
+                self.assertEqual(self.trail_pixels(d.RED, box)[:10], [], "%s: a trail while the pointer moves" % what)
+
     def switch_on(self, v, on):
         """Clicks ON and waits for the main window to minimise, as switching on does."""
         d.click(*on)
         d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
 
+    def restore(self, v):
+        """Restores the main window from its minimised bar, as a user does: a double click."""
+        _, wx, wy, ww, wh = v.main_window()
+        d.mouse_move(wx + 30, wy + wh // 2)
+        d.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1")
+        d.await_state(lambda: v.main_window()[4] > 100, "the main window to be restored", 5)
+        return v.panel_buttons()
+
     def assert_hotkey_toggles(self, v, combo):
         """The hotkey switches on (minimising like a click) and off again."""
         d.mouse_move(900, 700)
         d.key(combo, v.main_window())
-        self.assertTrue(d.wait_for(lambda: v.main_window()[4] < 40, 5), "the hotkey minimises like a click")
+        d.await_state(lambda: v.main_window()[4] < 40, "the hotkey to minimise like a click", 5)
         self.assert_trail(d.RED)
-        # The hotkey leaves the keyboard where it was: with the main window here.
-        d.key(combo, v.main_window())
+        # About the focus: the hotkey leaves the keyboard where it was, with the main window.
+        d.key(combo, v.main_window(), give_focus=False)
         self.assert_no_trail()
 
-    def test_toggle_draws_the_trail_at_the_pointer_and_off_removes_it(self):
-        with d.Vireon(EXE) as v:
-            on, _ = v.panel_buttons()
-            self.assert_no_trail()
-            d.click(*on)
-            iconic = d.wait_for(lambda: v.main_window()[4] < 40, 5)
-            self.assertTrue(iconic, "switching on minimises the main window")
-            self.assert_trail(d.RED)
+    def test_every_drawing_mode_through_every_flow(self):
+        """Each drawing mode through the flows a user takes, the trail seen while
+        the pointer moves after each: whole where it is on, none where it is not."""
+        d.x11.paint_desktop("#000000")
+        modes = [(fade, kind, name + (" with フェード" if fade else ""))
+                 for fade in (0, 1) for kind, name in ((0, "曲線"), (1, "直線"), (2, "先細り"))]
+        # A run may take some of them (their indices, "0,4"): one of each way of showing the trail.
+        chosen = os.environ.get("VIREON_E2E_MODES")
+        for fade, kind, mode in [modes[int(i)] for i in chosen.split(",")] if chosen else modes:
+            ini = HOTKEY_INI + "DRAWMODE=2\r\nTRANSPARENT=100\r\nLINEKIND=%d\r\nFADE=%d\r\n" % (kind, fade)
+            with self.subTest(mode), d.Vireon(EXE, ini=ini) as v:
+                on, settings = v.panel_buttons()
+                self.switch_on(v, on)
+                self.assert_trail(what=mode + ", ON with the button")
 
-            # Restore the main window from its minimised bar and switch off.
-            _, wx, wy, ww, wh = v.main_window()
-            d.mouse_move(wx + 30, wy + wh // 2)
-            d.x("xdotool", "click", "--repeat", "2", "--delay", "80", "1")
-            self.assertTrue(d.wait_for(lambda: v.main_window()[4] > 100, 5))
-            on, _ = v.panel_buttons()
-            d.click(*on)
-            self.assert_no_trail()
-            self.assertTrue(v.running())
+                # The ON click activated the main window, and a minimised window stays
+                # active under Wine: the hotkey's keys reach Wine without a click that would restore it.
+                d.key("alt+4", v.main_window(), give_focus=False)
+                self.assert_no_trail(mode + ", OFF with the hotkey")
+                d.key("alt+4", v.main_window(), give_focus=False)
+                self.assert_trail(what=mode + ", ON with the hotkey")
+
+                on, settings = self.restore(v)
+                _, wx, _, ww, _ = v.main_window()
+                self.assert_no_trail(mode + ", restored, over the panel", centre=settings, radius=12,
+                                     box=(wx, settings[1] - 40, ww, 60))
+
+                for button, closing in ((d.OK_BUTTON, "OK"), (d.CANCEL_BUTTON, "キャンセル")):
+                    d.click(*settings)
+                    dialog = d.SettingsDialog()
+                    if closing == "OK":
+                        self.assert_no_trail(mode + ", the settings open")
+                    dialog.click(*button)
+                    d.await_state(lambda: not dialog.is_open(), "the settings dialog to close")
+                    self.assert_trail(what=mode + ", the settings closed with " + closing)
+
+                d.click(*d.caption_button(v.main_window(), 2))
+                d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
+                self.assert_trail(what=mode + ", restored and minimised again")
+
+                on, _ = self.restore(v)
+                d.click(*on)
+                self.assert_no_trail(mode + ", OFF with the button")
+                self.assertTrue(v.running())
 
     def test_settings_next_to_the_program_colour_the_trail_when_started_by_relative_path(self):
         parent = tempfile.mkdtemp(prefix="vireon-e2e-")
@@ -117,11 +183,6 @@ class EndToEnd(unittest.TestCase):
                 self.assertFalse(os.path.exists(os.path.join(folder, "bin", "Vireon.ini")))
         finally:
             shutil.rmtree(parent, ignore_errors=True)
-
-    def test_hotkey_toggles_the_trail(self):
-        with d.Vireon(EXE, ini=HOTKEY_INI) as v:
-            v.panel_buttons()
-            self.assert_hotkey_toggles(v, "alt+4")
 
     def test_second_start_is_refused_and_the_first_keeps_running(self):
         """In either language: the single-instance object is one for both."""

@@ -86,14 +86,46 @@ def focused_window():
     return int(out) if out.isdigit() else 0
 
 
-def key(combo, window):
-    """Presses `combo` once `window` (a Window) has the keyboard focus. Wine maps
-    a new window before it gives it the focus, and a key sent in between goes
-    elsewhere."""
+def key(combo, window, give_focus=True):
+    """Presses `combo` once `window` (a Window) has the keyboard focus. Wine
+    gives a new window the focus by itself most of the time, but on a first run
+    of a fresh display or prefix, or on a loaded machine, it may leave the focus
+    where it was for good; so the focus is given by a click on the middle of the
+    caption, which does nothing else, since Wine activates a window it is clicked
+    in. A test about who gets the focus passes give_focus=False and waits for
+    the program's own doing."""
+    if give_focus and focused_window() != window.xid:
+        _, wx, wy, ww, wh = window
+        click(wx + ww // 2, wy + min(wh // 2, 8))
     if not wait_for(lambda: focused_window() == window.xid, 10, 0.05):
         raise AssertionError("timed out after 10s waiting for the keyboard focus on %r (0x%x); it is on 0x%x of %r"
                              % (window[0], window.xid, focused_window(), top_windows(named=False)))
     x("xdotool", "key", combo)
+
+
+def caption_button(window, from_right):
+    """Screen centre of a caption button of `window`, counted from the right
+    (0 the close box, 2 the minimise box): the buttons are the runs of their
+    light top edge along the caption's upper rows, at any DPI."""
+    _, wx, wy, ww, wh = window
+    screen = x11.Display()
+    try:
+        for dy in range(1, min(wh, 24)):
+            row = screen.strip(wx, wy + dy, ww)
+            light = [i // 3 for i in range(0, len(row), 3) if min(row[i:i + 3]) > 0xd8 and ww // 2 < i // 3]
+            runs = []
+            for px in light:
+                if runs and px == runs[-1][1] + 1:
+                    runs[-1][1] = px
+                else:
+                    runs.append([px, px])
+            runs = [r for r in runs if r[1] - r[0] >= 8]
+            if len(runs) >= 3:
+                left, right = runs[-1 - from_right]
+                return wx + (left + right) // 2, wy + dy + (right - left) // 2
+    finally:
+        screen.close()
+    raise AssertionError("no caption buttons on %r" % (window,))
 
 
 def find_window(name, exclude=()):
@@ -209,8 +241,9 @@ class Vireon:
         key("alt+space", main)
         # The menu is a window of its own; the keys for it still go to the main window.
         await_state(lambda: {w.xid for w in top_windows(named=False)} - before, "the system menu", 5)
-        key("Up", main)  # our entry is the menu's last
-        key("Return", main)
+        # Clicked now, the caption would close the menu: the focus is main's already.
+        key("Up", main, give_focus=False)  # our entry is the menu's last
+        key("Return", main, give_focus=False)
         about = await_state(lambda: find_window("Vireon", {main.xid}), "the About box", 5)
         settled(about[1:])
         return about

@@ -256,13 +256,61 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
 
     // Windows sends session notifications, before any read fails; Wine's
     // registration says yes and sends none, so the test sends one.
+    // Where the pointer can still be read while locked (a remote session),
+    // the trail stays hidden until the unlock, in every drawing mode, and
+    // starts afresh there. A missed unlock ends with a switch of the trail,
+    // or once the session manager says the session is not locked.
     EXPECT_TRUE(win::RegisterSessionNotifications(panel->hwnd())) << "wtsapi32 bound from System32";
-    tick();
-    ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
-    EXPECT_FALSE(::IsWindowVisible(panel->overlay.hwnd()));
-    FakePointer::position = {300, 200};
-    tick();
-    EXPECT_TRUE(afresh({300, 200}));
+    static win::SessionLock answer = win::SessionLock::Unknown;
+    panel->querySessionLock = []() noexcept { return answer; };
+    const auto session = [&](WPARAM code) { ::SendMessageW(panel->hwnd(), WM_WTSSESSION_CHANGE, code, 0); };
+    panel->overlay.trailOn = 0;
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);  // on, as a user switches it
+    const auto shown = [&] {
+        return ::IsWindowVisible(panel->overlay.hwnd()) &&
+               (!panel->overlay.style.fade || ::IsWindowVisible(panel->overlay.fading.headWindow()));
+    };
+    for (const int fade : {0, 1}) {
+        for (const int kind : {0, 1, 2}) {
+            const std::string mode = "fade " + std::to_string(fade) + ", line kind " + std::to_string(kind);
+            panel->settings.fade = fade;
+            panel->settings.lineKind = kind;
+            panel->ApplySettings();
+            const auto walk = [&](trail::Point at) {
+                FakePointer::position = {at.x, at.y};
+                tick();
+                FakePointer::position = {at.x + 40, at.y + 10};
+                tick();
+            };
+            walk({600, 500});
+            EXPECT_TRUE(shown()) << mode;
+            session(WTS_SESSION_LOCK);
+            EXPECT_FALSE(shown()) << mode << ": at the lock";
+            walk({300, 200});
+            EXPECT_FALSE(shown()) << mode << ": locked, the pointer read";
+            session(WTS_SESSION_UNLOCK);
+            FakePointer::position = {400, 300};
+            tick();
+            EXPECT_TRUE(afresh({400, 300})) << mode << ": a streak from before the lock";
+            walk({400, 300});
+            EXPECT_TRUE(shown()) << mode << ": after the unlock";
+
+            session(WTS_REMOTE_DISCONNECT);
+            ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+            ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+            walk({500, 300});
+            EXPECT_TRUE(shown()) << mode << ": switched off and on after a missed unlock";
+
+            answer = win::SessionLock::Locked;
+            session(WTS_REMOTE_CONNECT);
+            for (int i = 0; i < CControlDlg::kLockQueryTicks; ++i) walk({300, 300});
+            EXPECT_FALSE(shown()) << mode << ": connected to a session still locked";
+            answer = win::SessionLock::Unlocked;
+            for (int i = 0; i < CControlDlg::kLockQueryTicks; ++i) walk({300, 300});
+            EXPECT_TRUE(shown()) << mode << ": the session manager says unlocked";
+            answer = win::SessionLock::Unknown;
+        }
+    }
     panel->overlay.trailOn = 0;
 }
 
