@@ -276,9 +276,9 @@ int wmain() {
             overlay.SetStyle(plain);
             win::PumpMessages();
 
-            // Click rings: a frame of one ring while it grows (drawn and
-            // presented whole) and while it only fades (the constant alpha
-            // alone), and what the pool's four windows and images commit.
+            // Click rings: a frame of one ring while it grows and while it
+            // only fades (both drawn and presented whole), and what the pool's
+            // four windows and images commit.
             static std::int64_t ringTime = 0;
             const double beforeRings = committed();
             RingWindows rings;

@@ -83,7 +83,7 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
         std::min(kLongestLead, std::max(std::abs(history[0].x - history[1].x), std::abs(history[0].y - history[1].y)));
     drawn_ = Offset(frame.window, -placed.left, -placed.top);
     trail::DrawFadingTrail(canvas_, drawn_, path_, style_);
-    const trail::Rect changed = trail::Union(before, drawn_);
+    const trail::Rect changed = trail::Intersect(trail::Union(before, drawn_), canvas_.Bounds());
     if (!Present(window, canvas_, placed_, whole || placed != previous ? nullptr : &changed)) return false;
     if (!ShowHead(pointer, whole)) return false;
     // The z-order and the showing are asserted at every sample, not at every
@@ -152,8 +152,12 @@ bool FadingLayer::ShowHead(trail::Point pointer, bool whole) noexcept {
     trail::Rect covered = style_.drawLines ? trail::LineBounds(line, 2.0f) : trail::Rect{};
     if (style_.drawPoints && recent.count > 0)
         covered = trail::Union(covered, Around(recent.pixels[0], headCanvas_.Pixels(style_.pointWidthPt) / 2 + 2));
-    // What the head covered before is cleared, and the head drawn anew.
-    const trail::Rect dirty = whole ? headCanvas_.Bounds() : trail::Union(covered, headDrawn_);
+    // What the head covered before is cleared, and the head drawn anew. At the
+    // screen's edge the window is cut to the screen but the pen's reach is
+    // not: the dirty rectangle must lie within the window ("UPDATELAYEREDWINDOWINFO
+    // structure", Microsoft Docs).
+    const trail::Rect dirty =
+        whole ? headCanvas_.Bounds() : trail::Intersect(trail::Union(covered, headDrawn_), headCanvas_.Bounds());
     headCanvas_.Clear(dirty);
     trail::DrawFadingHead(headCanvas_, dirty, line, recent, style_);
     headDrawn_ = covered;

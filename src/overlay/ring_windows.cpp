@@ -42,12 +42,13 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
         if (!ring.window) return;
         ::SetWindowLongPtrW(ring.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    // Onto the pressed point's monitor first, for its DPI; the z-order now,
-    // while the window is still hidden.
-    // A window taken from a ring still shown goes first, so that its ring is never seen moved.
-    ::SetWindowPos(ring.window, insertAfter, at.x, at.y, 0, 0,
-                   SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
-    const int dpi = win::WindowDpi(ring.window);
+    // The z-order now, while the window is hidden. A window taken from a ring
+    // still shown goes first, so that its ring is never seen moved.
+    ::SetWindowPos(ring.window, insertAfter, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
+    // The DPI of the monitor under the press, not of the one the window's
+    // corner lies on: near a monitor's border the two differ.
+    const int dpi = monitorDpi(at);
     if (dpi != ring.dpi || !ring.image) {
         const int side = trail::RingImageSide(dpi);
         BITMAPINFO info{};
@@ -62,7 +63,6 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
     ring.button = button;
     ring.line = line;
     ring.point = point;
-    ring.grown = false;
     if (!Show(ring, trail::RingAt(0, ring.dpi))) return;
     ::ShowWindow(ring.window, SW_SHOWNOACTIVATE);
     clock_.Start(rings_[0].window ? rings_[0].window : ring.window, kFrameTimerId);
@@ -70,26 +70,24 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
 
 bool RingWindows::Show(Ring& ring, const trail::RingLook& look) noexcept {
     if (!ring.pixels) return false;
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, look.alpha, AC_SRC_ALPHA};
-    if (ring.grown) {
-        // Only the alpha changes: the pixels stay as they are.
-        return ::UpdateLayeredWindow(ring.window, nullptr, nullptr, nullptr, nullptr, nullptr, 0, &blend, ULW_ALPHA);
-    }
+    // The fade is drawn into the pixels at every frame, not given as the
+    // window's constant alpha: Wine 8 applies no new constant alpha without
+    // a source image, so there a ring would stop fading and vanish at once.
+    // A frame costs about a millisecond, for half a second.
     const int side = ring.side;
     std::fill_n(ring.pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
-    // Drawn opaque: the fade is the window's constant alpha.
     switch (ring.button) {
     case trail::RingButton::Left:
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), 255);
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
         break;
     case trail::RingButton::Right:
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.point), 255);
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.point), look.alpha);
         break;
     case trail::RingButton::Middle:
         // A double ring: the line colour outside, the point colour within.
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), 255);
+        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
         trail::DrawRing(ring.pixels, side, std::max(0.0f, look.radius - 1.5f * look.width), look.width, Rgb(ring.point),
-                        255);
+                        look.alpha);
         break;
     }
     ::GdiFlush();
@@ -99,10 +97,9 @@ bool RingWindows::Show(Ring& ring, const trail::RingLook& look) noexcept {
     POINT origin{ring.centre.x - side / 2, ring.centre.y - side / 2};
     SIZE size{side, side};
     POINT source{0, 0};
-    const bool shown =
-        ::UpdateLayeredWindow(ring.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) != FALSE;
-    ring.grown = shown && !look.growing;
-    return shown;
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::UpdateLayeredWindow(ring.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) !=
+           FALSE;
 }
 
 void RingWindows::Frame() noexcept {

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "trail/click_rings.h"
+#include "win/dpi.h"
 #include "win/frame_clock.h"
 #include "win/gdi.h"
 
@@ -32,7 +33,19 @@ public:
     bool ticking() const noexcept { return clock_.running(); }
     HWND window(int slot) const noexcept { return rings_[static_cast<size_t>(slot)].window; }
     // The milliseconds since some fixed time; a test puts its own clock here.
-    std::int64_t (*now)() noexcept = []() noexcept { return static_cast<std::int64_t>(::GetTickCount64()); };
+    // The performance counter, not GetTickCount64, which moves in steps of
+    // 10 to 16 ms: with frames every 16 ms, some would repeat an age and
+    // others skip one ("Acquiring high-resolution time stamps", Microsoft Docs).
+    std::int64_t (*now)() noexcept = []() noexcept {
+        LARGE_INTEGER count{}, frequency{};
+        ::QueryPerformanceCounter(&count);
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<std::int64_t>(count.QuadPart / frequency.QuadPart * 1000 +
+                                         count.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart);
+    };
+
+    // The DPI of the monitor under a point; a test puts its own here.
+    int (*monitorDpi)(POINT) noexcept = win::PointDpi;
 
     static constexpr UINT_PTR kFrameTimerId = 1;
 
@@ -47,7 +60,6 @@ private:
         trail::RingButton button = trail::RingButton::Left;
         COLORREF line = 0;
         COLORREF point = 0;
-        bool grown = false;  // drawn at its full size: later frames change its alpha alone
     };
     // The ring's pixels as `look` has them, presented; false when it could not be shown.
     bool Show(Ring& ring, const trail::RingLook& look) noexcept;

@@ -28,7 +28,6 @@ RingLook RingAt(int ageMs, int dpi) noexcept {
     RingLook look;
     if (ageMs < 0 || ageMs >= kRingLifeMs) return look;
     look.alive = true;
-    look.growing = ageMs < kRingGrowthMs;
     const float grown = std::min(1.0f, static_cast<float>(ageMs) / kRingGrowthMs);
     const float eased = 1.0f - (1.0f - grown) * (1.0f - grown);  // fast, then slowing to a stop
     look.width = std::max(1.5f, PointsToPixels(2.0f, dpi));

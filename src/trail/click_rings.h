@@ -32,7 +32,6 @@ struct RingLook {
     float width = 0;   // pixels
     std::uint8_t alpha = 0;
     bool alive = false;
-    bool growing = false;  // the radius still changes; afterwards only the alpha does
 };
 // The ring `ageMs` after the press, at `dpi`: it grows from a quarter of its
 // size to the whole, slowing as it ends, and fades out over its life.

@@ -241,8 +241,14 @@ void CControlDlg::OnRawInput(HRAWINPUT input) noexcept {
         trail::PressesFrom(report.data.mouse.usButtonFlags, ::GetSystemMetrics(SM_SWAPBUTTON) != 0);
     if (!presses.any() || !listening_) return;
     // Not on the secure desktop or a locked workstation, where the pointer cannot be read.
-    POINT at{};
-    if (sessionAway_ || !readPointer(&at)) return;
+    POINT live{};
+    if (sessionAway_ || !readPointer(&live)) return;
+    // Where the button went down: the message's own position ("GetMessagePos
+    // function", Microsoft Docs), not the pointer's now, which a fast drag has
+    // taken on by the time a busy tick lets the message through. Wine 8 gives
+    // WM_INPUT the pointer's position at the press as well.
+    const DWORD pos = ::GetMessagePos();
+    const POINT at{static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
     // Not over our own panel and dialogs. The overlay and the rings take no
     // clicks, so the system's hit test passes through them.
     DWORD process = 0;

@@ -35,6 +35,19 @@ int WindowDpi(HWND window) noexcept {
     return SystemDpi();
 }
 
+int PointDpi(POINT at) noexcept {
+    // GetDpiForMonitor lives in shcore (Windows 8.1 and later), which is not
+    // one of the loader's protected DLLs.
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const ForMonitor forMonitor = SystemEntry<ForMonitor>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (forMonitor && SUCCEEDED(forMonitor(::MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)) &&
+        y > 0)
+        return static_cast<int>(y);
+    return SystemDpi();
+}
+
 void KeepDialogLayoutOnDpiChange(HWND dialog) noexcept {
     static const auto setBehavior =
         User32Call(Entry<decltype(&::SetDialogDpiChangeBehavior)>{"SetDialogDpiChangeBehavior"});

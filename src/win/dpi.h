@@ -16,6 +16,10 @@ namespace win {
 // and later); elsewhere the system DPI.
 int WindowDpi(HWND window) noexcept;
 
+// The DPI of the monitor under the point (GetDpiForMonitor, Windows 8.1 and
+// later); elsewhere the system DPI.
+int PointDpi(POINT at) noexcept;
+
 // Turns off the dialog manager's own resizing, font change and re-layout of a
 // dialog on WM_DPICHANGED (SetDialogDpiChangeBehavior, Windows 10 1703 and
 // later), for a dialog that sizes itself.

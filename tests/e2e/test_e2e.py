@@ -377,6 +377,14 @@ class EndToEnd(unittest.TestCase):
                     and box[3 * (24 * y + x) + channel] > 100 and sum(box[3 * (24 * y + x):3 * (24 * y + x) + 3])
                     - box[3 * (24 * y + x) + channel] < 120]
 
+        def strength(colour):
+            """How strongly the ring's colour stands out where the ring runs: its
+            channel over the others at the most (over Notepad's white, 255 times the ring's alpha)."""
+            box = screen.strip(centre[0], centre[1] - 24, 24, 24)
+            channel = {"red": 0, "blue": 2}[colour]
+            return max(box[i + channel] - max(box[i + c] for c in range(3) if c != channel)
+                       for i in range(0, len(box), 3) if 8 <= math.hypot(i // 3 % 24, i // 72 - 24) <= 20)
+
         def press(button):
             before = {w.xid for w in d.top_windows(named=False)}
             d.x("xdotool", "mousedown", button, "sleep", "0.05", "mouseup", button)
@@ -399,6 +407,11 @@ class EndToEnd(unittest.TestCase):
                         if clicks:
                             press("1")
                             d.await_state(lambda: len(ring("red")) > 10, "a ring of the line colour", 5, 0)
+                            # It fades as it ends: seen weaker than half its strongest before it goes.
+                            seen = [strength("red")]
+                            d.await_state(lambda: seen.append(strength("red")) or seen[-1] < 16, "the ring to fade", 5, 0)
+                            self.assertTrue([v for v in seen if 24 < v < max(seen) / 2],
+                                            "a ring that does not fade: %r" % sorted(set(seen)))
                         before = press("3")
                         d.await_state(lambda: [w for w in d.top_windows(named=False) if w.xid not in before
                                                and w[1] >= cx - 2 and w[2] >= cy - 2], "Notepad's context menu", 5)

@@ -89,14 +89,17 @@ def focused_window():
 def key(combo, window, give_focus=True):
     """Presses `combo` once `window` (a Window) has the keyboard focus. Wine
     gives a new window the focus by itself most of the time, but on a first run
-    of a fresh display or prefix, or on a loaded machine, it may leave the focus
-    where it was for good; so the focus is given by a click on the middle of the
-    caption, which does nothing else, since Wine activates a window it is clicked
-    in. A test about who gets the focus passes give_focus=False and waits for
-    the program's own doing."""
+    of a fresh display or prefix, or on a loaded machine, it may leave the X
+    focus where it was for good, even with the window active (it was activated
+    before X mapped it). So the focus is given: a click on the middle of the
+    caption, which does nothing else, activates the window if it is not active
+    (Wine activates a window it is clicked in), and the X focus is then put on
+    it, which Wine follows for a window it may activate. A test about who gets
+    the focus passes give_focus=False and waits for the program's own doing."""
     if give_focus and focused_window() != window.xid:
         _, wx, wy, ww, wh = window
         click(wx + ww // 2, wy + min(wh // 2, 8))
+        x("xdotool", "windowfocus", str(window.xid), check=False)
     if not wait_for(lambda: focused_window() == window.xid, 10, 0.05):
         raise AssertionError("timed out after 10s waiting for the keyboard focus on %r (0x%x); it is on 0x%x of %r"
                              % (window[0], window.xid, focused_window(), top_windows(named=False)))

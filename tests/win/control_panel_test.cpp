@@ -314,6 +314,30 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
     panel->overlay.trailOn = 0;
 }
 
+// A press is ringed where the button went down, though the pointer has moved
+// on by the time the panel reads it (a fast drag, a busy tick).
+TEST_F(ControlPanelTest, SwitchingOnWithClicksRingsWhereTheButtonWentDown) {
+    Start("[SYSTEM]\r\nCLICKS=1\r\n");
+    panel->readPointer = FakePointer::Read;
+    FakePointer::readable = true;
+    FakePointer::position = {640, 560};
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+    ::SendMessageW(panel->hwnd(), WM_TIMER, CControlDlg::kTimerId, 0);  // listening from this tick on
+    ::SetCursorPos(420, 330);
+    INPUT press[2]{};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ASSERT_EQ(::SendInput(2, press, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(
+        PumpUntil([&] { return panel->rings.window(0) && ::IsWindowVisible(panel->rings.window(0)); }, "a ring"));
+    RECT placed{};
+    ::GetWindowRect(panel->rings.window(0), &placed);
+    EXPECT_NEAR((placed.left + placed.right) / 2.0, 420, 1);
+    EXPECT_NEAR((placed.top + placed.bottom) / 2.0, 330, 1);
+    ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);
+}
+
 // The user's program stands beside Vireon's main window; switching on must leave the keyboard with it.
 TEST_F(ControlPanelTest, SwitchingOnByClickGivesTheActivationToTheNextWindow) {
     PlainWindow user(L"user's program", RECT{300, 300, 500, 400});

@@ -411,6 +411,13 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     overlay.fading.present = [](HWND window, const UPDATELAYEREDWINDOWINFO* info) -> BOOL {
         presented.push_back(info->prcDirty ? *info->prcDirty : RECT{0, 0, info->psize->cx, info->psize->cy});
         EXPECT_EQ(info->prcDirty == nullptr, info->psize != nullptr) << "a dirty rectangle only where the size holds";
+        RECT own{};
+        ::GetWindowRect(window, &own);
+        if (const RECT* dirty = info->prcDirty) {
+            EXPECT_TRUE(dirty->left >= 0 && dirty->top >= 0 && dirty->right <= own.right - own.left &&
+                        dirty->bottom <= own.bottom - own.top)
+                << "a dirty rectangle outside its window";
+        }
         return answer && ::UpdateLayeredWindowIndirect(window, info);
     };
     const auto head = [&](int x, int y) {
@@ -439,6 +446,10 @@ TEST_F(OverlayTest, FadingDrawsAtTrueScaleInAWindowOfTheTrailsSizeAndSwitchesBot
     answer = TRUE;
     overlay.UpdateTrail(1220, 512);
     EXPECT_TRUE(Visible() && ::IsWindowVisible(overlay.fading.headWindow()));
+    // At the screen's right edge the head's window is cut to the screen.
+    const int edge = ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN) - 1;
+    overlay.UpdateTrail(edge, 512);
+    for (const int y : {530, 560}) overlay.DrawFrame(edge, y);
     overlay.fading.present = ::UpdateLayeredWindowIndirect;
 
     // Round and round a circle: after the first round, the window keeps its size.
@@ -481,9 +492,16 @@ TEST(ClickRingWindows, ARingIsClickThroughAndItsClockStopsWithIt) {
     static std::int64_t time = 1000;
     PlainWindow below(L"below", RECT{300, 200, 500, 400});
     ::SetForegroundWindow(below.hwnd());
+    static POINT asked{};
     RingWindows rings;
     rings.now = []() noexcept { return time; };
+    // The DPI is the monitor's under the press, whichever the window's corner lies on.
+    rings.monitorDpi = [](POINT at) noexcept {
+        asked = at;
+        return 144;
+    };
     rings.Press({400, 300}, trail::RingButton::Middle, RGB(255, 0, 0), RGB(0, 0, 255), HWND_TOPMOST);
+    EXPECT_EQ(asked.x * 10000 + asked.y, 400 * 10000 + 300);
     const HWND ring = rings.window(0);
     ASSERT_TRUE(ring && ::IsWindowVisible(ring));
     EXPECT_TRUE(rings.ticking());
@@ -495,6 +513,7 @@ TEST(ClickRingWindows, ARingIsClickThroughAndItsClockStopsWithIt) {
     ::GetWindowRect(ring, &placed);
     EXPECT_NEAR((placed.left + placed.right) / 2.0, 400, 1);
     EXPECT_NEAR((placed.top + placed.bottom) / 2.0, 300, 1);
+    EXPECT_EQ(placed.right - placed.left, trail::RingImageSide(144));
 
     time += trail::kRingLifeMs - 1;
     rings.Frame();
