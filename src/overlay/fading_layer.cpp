@@ -8,7 +8,7 @@
 namespace {
 
 // Room around what a window must hold when it is placed, in pixels, and the
-// steps its size grows in. Little: a larger window costs more to present.
+// steps its size is rounded to. Little: a larger window costs more to present.
 constexpr int kRoom = 24;
 
 trail::Rect Around(trail::Point p, int reach) noexcept {

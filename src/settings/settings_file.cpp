@@ -75,6 +75,11 @@ SaveResult SaveSettings(const TrailSettings& settings, const std::wstring& path,
     SetProfileValues(file.units, wide(kSection), values);
     const win::Written written = win::WriteReplacing(target, EncodeProfile(file), *old, attributes);
     if (written.way == win::Written::NotWritten) return ReportNotSaved("cannot write the file:", written.error);
+    if (written.way == win::Written::Pending) {
+        SaveResult result = ReportNotSaved("cannot write the file:", written.error);
+        result.pending = true;
+        return result;
+    }
     if (written.way == win::Written::InPlace)
         ReportNotSaved("wrote over the file in place, as it could not be replaced:", written.error);
     return {};

@@ -27,6 +27,8 @@ void LoadSettings(TrailSettings& settings, const std::wstring& path, int readWri
 struct SaveResult {
     bool saved = true;
     unsigned long error = 0;
+    // Not written, but whole beside the file: the next start puts it in place.
+    bool pending = false;
 };
 
 // Writes every key of [SYSTEM] as decimal text; other sections and keys of

@@ -156,7 +156,10 @@ namespace {
 // One axis of PlaceFadingWindow: the start and length of the window along it.
 std::pair<int, int> PlaceAxis(int from, int to, int current, int screenFrom, int screenTo, int step) noexcept {
     const int wanted = (to - from + 3 * step - 1) / step * step;
-    const int length = std::min(std::max(current, wanted), screenTo - screenFrom);
+    // Outgrown, it grows by half again at the least, so that a stroke makes
+    // its image anew a few times at most, not at every step of its growth.
+    const int grown = wanted > current ? std::max(wanted, current + current / 2) : current;
+    const int length = std::min(grown, screenTo - screenFrom);
     int start = from + (to - from) / 2 - length / 2;
     start = std::max(std::min(start, from), to - length);
     start = std::clamp(start, screenFrom, screenTo - length);

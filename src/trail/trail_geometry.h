@@ -72,8 +72,9 @@ bool Contains(Rect outer, Rect inner) noexcept;
 
 // The window a fading trail is shown in, placed anew only when `current` no
 // longer holds `needed` (cut to `screen`): then at least as large as both and
-// `step` pixels of room around `needed`, in whole steps, never larger than
-// the screen, and within it. So its size holds while a stroke lasts, it only
+// `step` pixels of room around `needed`, in whole steps, and along an axis it
+// outgrew at least half again as large as it was; never larger than the
+// screen, and within it. So its size holds while a stroke lasts, it only
 // moves as the trail travels, and the head has room to run between samples.
 Rect PlaceFadingWindow(Rect needed, Rect current, Rect screen, int step) noexcept;
 

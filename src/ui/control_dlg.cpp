@@ -1,5 +1,6 @@
 #include "ui/control_dlg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
@@ -59,7 +60,8 @@ void CControlDlg::SaveSettings() {
     const settings::SaveResult result = settings::SaveSettings(settings, settingsFile.path, settingsFile.readWriteMode);
     if (result.saved) return;
     const std::wstring text = win::ResourceText(IDS_NOT_SAVED) + L"\n" + settingsFile.path + L"\n\n" +
-                              NotSavedReason(result.error) + L"\n\n" + win::ResourceText(IDS_NOT_SAVED_KEPT);
+                              NotSavedReason(result.error) + L"\n\n" +
+                              win::ResourceText(result.pending ? IDS_NOT_SAVED_PENDING : IDS_NOT_SAVED_KEPT);
     win::ShowMessage(text.c_str());
 }
 
@@ -83,7 +85,6 @@ BOOL CControlDlg::OnInitDialog() {
     ApplySettings();
     UpdateData(false);
     ::SetTimer(hwnd(), kTimerId, kTimerPeriodMs, nullptr);
-    sessionNotified_ = win::RegisterSessionNotifications(hwnd());
     return TRUE;
 }
 
@@ -165,8 +166,13 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     ListenForClicks(overlay.trailOn && settings.clicks);
     // Started with the user's logon, before the session service is up, the
     // registration fails (RPC_S_INVALID_BINDING, "WTSRegisterSessionNotification
-    // function"); it is tried again until it takes.
-    if (!sessionNotified_) sessionNotified_ = win::RegisterSessionNotifications(hwnd());
+    // function"); it is tried again until it takes, ever less often, so that a
+    // system without the service is not asked twenty times a second for good.
+    if (!sessionNotified_ && --sessionRetryIn_ < 0) {
+        sessionNotified_ = registerSession(hwnd());
+        sessionRetryIn_ = sessionRetryTicks_;
+        sessionRetryTicks_ = std::min(2 * sessionRetryTicks_, static_cast<int>(60'000 / kTimerPeriodMs));
+    }
     // The position cannot be read while the workstation is locked, on the
     // secure desktop or in a disconnected session ("GetCursorPos function",
     // Microsoft Docs); such a tick is skipped, or the trail would run from the

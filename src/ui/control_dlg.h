@@ -39,6 +39,7 @@ public:
     BOOL(WINAPI* readPointer)(LPPOINT) = ::GetCursorPos;
     BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;
     win::SessionLock (*querySessionLock)() noexcept = win::QuerySessionLock;
+    bool (*registerSession)(HWND) noexcept = win::RegisterSessionNotifications;
     // Ticks between two questions whether a locked session still is.
     static constexpr int kLockQueryTicks = 20;
 
@@ -62,6 +63,10 @@ private:
     void OnRawInput(HRAWINPUT input) noexcept;
     bool listening_ = false;
     bool sessionNotified_ = false;
+    // Ticks until the session notifications are asked for again, and the
+    // wait after the next failure: doubled at each, up to a minute.
+    int sessionRetryIn_ = 0;
+    int sessionRetryTicks_ = 1;
     // From a lock (or a disconnect) until the unlock, a switch of the trail,
     // or the session manager's word that the session is not locked.
     bool sessionAway_ = false;

@@ -113,7 +113,7 @@ Written PutBack(const std::wstring& path, const std::wstring& temporary, const s
         Remove(backup);
         return {Written::Replaced, ERROR_SUCCESS};
     }
-    if (MoveWithRetries(backup, path, kMoveOver, calls) != ERROR_SUCCESS) return {Written::NotWritten, moved};
+    if (MoveWithRetries(backup, path, kMoveOver, calls) != ERROR_SUCCESS) return {Written::Pending, moved};
     Remove(temporary);
     return WriteInPlace(path, bytes, old, moved, calls);
 }

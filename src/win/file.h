@@ -33,7 +33,9 @@ struct FileCalls {
 };
 
 struct Written {
-    enum Way { Replaced, Created, InPlace, NotWritten };
+    // Pending: neither file could be renamed; both lie whole under the save's
+    // own names, and the next load or save puts the new text in place.
+    enum Way { Replaced, Created, InPlace, Pending, NotWritten };
     Way way = NotWritten;
     // Why the file could not be written; or, written in place, why it could not be replaced.
     DWORD error = ERROR_SUCCESS;

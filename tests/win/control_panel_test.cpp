@@ -241,6 +241,20 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
     };
     FakePointer::readable = true;
     FakePointer::position = {600, 500};
+    // Without the session service (at logon), the notifications are asked for
+    // ever less often, until they take, and then never again.
+    static int asked = 0;
+    static bool registered = false;
+    panel->registerSession = [](HWND) noexcept { return ++asked, registered; };
+    for (int i = 0; i < 200; ++i) tick();
+    EXPECT_LE(asked, 10) << "asked for twenty times a second";
+    const int failed = asked;
+    registered = true;
+    for (int i = 0; i < 800; ++i) tick();
+    const int taken = asked;
+    EXPECT_GT(taken, failed) << "never asked again";
+    for (int i = 0; i < 800; ++i) tick();
+    EXPECT_EQ(asked, taken) << "asked for again once taken";
     panel->overlay.trailOn = 1;
     tick();
     ASSERT_TRUE(::IsWindowVisible(panel->overlay.hwnd()));
