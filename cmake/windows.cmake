@@ -41,6 +41,7 @@ add_library(vireon_win STATIC
   src/win/frame_clock.cpp
   src/win/session.cpp
   src/win/next_window.cpp
+  src/win/screen.cpp
   src/trail/trail_renderer.cpp
   src/overlay/fading_layer.cpp
   src/overlay/ring_windows.cpp

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "trail/stroke.h"
+#include "win/screen.h"
 
 namespace {
 
@@ -19,20 +20,16 @@ trail::Rect Offset(trail::Rect r, int dx, int dy) noexcept {
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
-// The head's window: a click-through popup that is never activated and not
-// in the taskbar. It has no owner: an owned window is kept above its owner,
-// which would fight the z-order each sample gives both.
-HWND MakeHeadWindow() noexcept {
-    static const ATOM kind = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VireonTrailHead";
-        return ::RegisterClassW(&wc);
-    }();
-    if (!kind) return nullptr;
-    return ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MAKEINTATOM(kind),
-                             L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+enum class Fit { Kept, Made, Failed };
+
+// The canvas on an image of `placed`'s size: kept while the size holds, else
+// made anew (zeroed).
+Fit FitCanvas(trail::FadingCanvas& canvas, win::BackBuffer& image, trail::Rect placed, trail::Rect current) noexcept {
+    if (canvas.ready() && trail::Width(placed) == trail::Width(current) &&
+        trail::Height(placed) == trail::Height(current))
+        return Fit::Kept;
+    canvas.Detach();
+    return image.Create(trail::Width(placed), trail::Height(placed)) && canvas.Attach(image) ? Fit::Made : Fit::Failed;
 }
 
 }  // namespace
@@ -48,7 +45,7 @@ void FadingLayer::Close() noexcept {
 bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHistory& history,
                              const trail::TrailStyle& style, trail::Rect screen, trail::Point pointer) noexcept {
     window_ = window;
-    if (!headWindow_) headWindow_ = MakeHeadWindow();
+    if (!headWindow_) headWindow_ = win::MakeClickThroughWindow();
     // The whole window is presented when it moves or grows, is shown again,
     // or the style (its opacity among it) changed; else what changed.
     const bool whole = !shown_ || !(style == style_);
@@ -58,18 +55,9 @@ bool FadingLayer::ShowSample(HWND window, HWND insertAfter, const trail::TrailHi
     const trail::TrueScaleFrame frame = trail::FrameTrail(history, margin, screen);
     screen_ = trail::Union(screen, frame.window);
     const trail::Rect placed = trail::PlaceFadingWindow(frame.window, placed_, screen_, kRoom);
-    if (!canvas_.ready() || trail::Width(placed) != trail::Width(placed_) ||
-        trail::Height(placed) != trail::Height(placed_)) {
-        // A new size: a new image, zeroed, at the window's size.
-        canvas_.Detach();
-        if (!image_.Create(trail::Width(placed), trail::Height(placed)) || !canvas_.Attach(image_)) {
-            Release();
-            Hide(window);
-            return false;
-        }
-    } else {
-        canvas_.Clear(before);
-    }
+    const Fit fit = FitCanvas(canvas_, image_, placed, placed_);
+    if (fit == Fit::Failed) return Fail();
+    if (fit == Fit::Kept) canvas_.Clear(before);
     const trail::Rect previous = placed_;
     placed_ = placed;
     const int dx = frame.window.left - placed.left;
@@ -126,17 +114,9 @@ bool FadingLayer::ShowHead(trail::Point pointer, bool whole) noexcept {
         const bool oversized = area(headPlaced_) > 4 * area(trail::Inflate(needed, kRoom));
         placed = trail::PlaceFadingWindow(needed, oversized ? trail::Rect{} : headPlaced_, screen_, kRoom);
     }
-    if (!headCanvas_.ready() || trail::Width(placed) != trail::Width(headPlaced_) ||
-        trail::Height(placed) != trail::Height(headPlaced_)) {
-        headCanvas_.Detach();
-        if (!headImage_.Create(trail::Width(placed), trail::Height(placed)) || !headCanvas_.Attach(headImage_)) {
-            Release();
-            Hide(window_);
-            return false;
-        }
-        whole = true;
-    }
-    whole = whole || placed != headPlaced_;
+    const Fit fit = FitCanvas(headCanvas_, headImage_, placed, headPlaced_);
+    if (fit == Fit::Failed) return Fail();
+    whole = whole || fit == Fit::Made || placed != headPlaced_;
     headImage_.SetDpi(image_.dpi());
     headPlaced_ = placed;
 
@@ -181,6 +161,12 @@ bool FadingLayer::Present(HWND window, trail::FadingCanvas& canvas, trail::Rect 
         &blend,      ULW_ALPHA, dirty ? &changed : nullptr};
     if (present(window, &info)) return true;
     // Never a stale image: hidden until the next sample tries again.
+    Hide(window_);
+    return false;
+}
+
+bool FadingLayer::Fail() noexcept {
+    Release();
     Hide(window_);
     return false;
 }

@@ -53,6 +53,8 @@ private:
     // of it (or `whole`: at a sample, presented whole); false when it could not be shown.
     bool ShowHead(trail::Point pointer, bool whole) noexcept;
     bool Present(HWND window, trail::FadingCanvas& canvas, trail::Rect placed, const trail::Rect* dirty) noexcept;
+    // An image that could not be made: all given back and hidden until the next sample.
+    bool Fail() noexcept;
 
     win::BackBuffer& image_;
     trail::FadingCanvas canvas_;

@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "trail/trail_renderer.h"
 #include "win/dpi.h"
+#include "win/screen.h"
 
 namespace {
 
@@ -168,9 +169,8 @@ void CMonitorWin::ShowFadingTrail(trail::Point pointer) noexcept {
         fading.Hide(hwnd());
         return;
     }
-    const trail::Rect screen{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
-                             ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                             ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT virtualScreen = win::VirtualScreen();
+    const trail::Rect screen{virtualScreen.left, virtualScreen.top, virtualScreen.right, virtualScreen.bottom};
     fading.ShowSample(hwnd(), InsertAfter(), history, style, screen, pointer);
     newestDrawnPos = fading.newest();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "win/dpi.h"
+#include "win/screen.h"
 
 namespace {
 
@@ -13,35 +14,15 @@ std::uint32_t Rgb(COLORREF colour) noexcept {
 
 }  // namespace
 
-LRESULT CALLBACK RingWindows::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kFrameTimerId) {
-        if (auto* self = reinterpret_cast<RingWindows*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) self->Frame();
-        return 0;
-    }
-    // Never hit: every click goes to the window below (WS_EX_TRANSPARENT does
-    // it for the mouse, HTTRANSPARENT for the system's own hit tests).
-    if (message == WM_NCHITTEST) return HTTRANSPARENT;
-    return ::DefWindowProcW(window, message, wParam, lParam);
+void RingWindows::OnTimer(UINT_PTR id) noexcept {
+    if (id == kFrameTimerId) Frame();
 }
 
 void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLORREF point, HWND insertAfter) noexcept {
-    static const ATOM kind = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"VireonClickRing";
-        return ::RegisterClassW(&wc);
-    }();
     const std::int64_t start = now();
     Ring& ring = rings_[static_cast<size_t>(pool_.Take(start))];
-    if (!ring.window) {
-        // No owner, as the trail's head: an owned window is kept above its owner.
-        ring.window = ::CreateWindowExW(WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                                        MAKEINTATOM(kind), L"", WS_POPUP, at.x, at.y, 1, 1, nullptr, nullptr,
-                                        ::GetModuleHandleW(nullptr), nullptr);
-        if (!ring.window) return;
-        ::SetWindowLongPtrW(ring.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
+    if (!ring.window) ring.window = win::MakeClickThroughWindow(this);
+    if (!ring.window) return;
     // The z-order now, while the window is hidden. A window taken from a ring
     // still shown goes first, so that its ring is never seen moved.
     ::SetWindowPos(ring.window, insertAfter, 0, 0, 0, 0,

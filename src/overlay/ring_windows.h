@@ -12,8 +12,9 @@
 #include "win/dpi.h"
 #include "win/frame_clock.h"
 #include "win/gdi.h"
+#include "win/screen.h"
 
-class RingWindows {
+class RingWindows final : private win::TimerTarget {
 public:
     RingWindows() noexcept = default;
     RingWindows(const RingWindows&) = delete;
@@ -63,7 +64,7 @@ private:
     };
     // The ring's pixels as `look` has them, presented; false when it could not be shown.
     bool Show(Ring& ring, const trail::RingLook& look) noexcept;
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR id) noexcept override;
 
     std::array<Ring, trail::kRingWindows> rings_{};
     trail::RingPool pool_;
