@@ -36,7 +36,7 @@ public:
     void Suspend() noexcept;
     // The window above which the overlay keeps itself, and the click rings with it:
     // a visible companion's, else HWND_TOPMOST.
-    static HWND InsertAfter() noexcept;
+    HWND InsertAfter() noexcept;
 
     // The drawing style, its opacity included, from the next tick on; a change
     // of fading switches the way the window is shown at once.
@@ -90,4 +90,7 @@ private:
     int restTicks_ = 0;
     // The next tick fills the history with its point instead of adding it.
     bool restart_ = false;
+    // The companion's window as last found, and the calls until it is looked for again.
+    HWND companion_ = nullptr;
+    int companionLookupIn_ = 0;
 };

@@ -262,7 +262,7 @@ void CControlDlg::OnRawInput(HRAWINPUT input) noexcept {
     if (hit && ::GetWindowThreadProcessId(hit, &process) && process == ::GetCurrentProcessId() &&
         !(::GetWindowLongPtrW(::GetAncestor(hit, GA_ROOT), GWL_EXSTYLE) & WS_EX_TRANSPARENT))
         return;
-    const HWND after = CMonitorWin::InsertAfter();
+    const HWND after = overlay.InsertAfter();
     const COLORREF line = overlay.style.lineColor;
     const COLORREF point = overlay.style.pointColor;
     if (presses.left) rings.Press(at, trail::RingButton::Left, line, point, after);
