@@ -60,7 +60,7 @@ for ((run = 1; run <= runs; run++)); do
     else
       failures=$((failures + 1))
       echo "stress: $entry run $run$load FAILED:"
-      grep -E '^(FAIL|ERROR):|Error:|timed out' "$log" | head -n 6 | sed 's/^/    /'
+      { grep -E '^(FAIL|ERROR):|Error:|timed out|Timeout' "$log" || tail -n 3 "$log"; } | head -n 6 | sed 's/^/    /'
     fi
     stop_busy
     vireon_stop_display

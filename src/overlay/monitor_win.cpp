@@ -185,7 +185,8 @@ bool CMonitorWin::OverPanel(trail::Point pointer) const noexcept {
 HWND CMonitorWin::InsertAfter() noexcept {
     // FindWindowW walks every top-level window (0.75 ms a call under Wine, at
     // every sample): the companion found is kept while its window lives, and
-    // while there is none it is looked for at every 20th call, about once a second.
+    // while there is none it is looked for at every 20th call, about once a
+    // second while the trail moves (a resting trail asks nothing).
     constexpr int kLookupEvery = 20;
     if (companion_ && !::IsWindow(companion_)) companion_ = nullptr;
     if (!companion_ && --companionLookupIn_ < 0) {

@@ -38,9 +38,13 @@ public:
     // 10 to 16 ms: with frames every 16 ms, some would repeat an age and
     // others skip one ("Acquiring high-resolution time stamps", Microsoft Docs).
     std::int64_t (*now)() noexcept = []() noexcept {
-        LARGE_INTEGER count{}, frequency{};
+        static const LARGE_INTEGER frequency = [] {
+            LARGE_INTEGER f{};
+            ::QueryPerformanceFrequency(&f);
+            return f;
+        }();
+        LARGE_INTEGER count{};
         ::QueryPerformanceCounter(&count);
-        ::QueryPerformanceFrequency(&frequency);
         return static_cast<std::int64_t>(count.QuadPart / frequency.QuadPart * 1000 +
                                          count.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart);
     };

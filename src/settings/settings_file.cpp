@@ -76,7 +76,8 @@ SaveResult SaveSettings(const TrailSettings& settings, const std::wstring& path,
     const win::Written written = win::WriteReplacing(target, EncodeProfile(file), *old, attributes);
     if (written.way == win::Written::NotWritten) return ReportNotSaved("cannot write the file:", written.error);
     if (written.way == win::Written::Pending) {
-        SaveResult result = ReportNotSaved("cannot write the file:", written.error);
+        SaveResult result =
+            ReportNotSaved("cannot put the file in place, left beside it for the next start:", written.error);
         result.pending = true;
         return result;
     }

@@ -158,7 +158,7 @@ std::pair<int, int> PlaceAxis(int from, int to, int current, int screenFrom, int
     const int wanted = (to - from + 3 * step - 1) / step * step;
     // Outgrown, it grows by half again at the least, so that a stroke makes
     // its image anew a few times at most, not at every step of its growth.
-    const int grown = wanted > current ? std::max(wanted, current + current / 2) : current;
+    const int grown = wanted > current ? std::max(wanted, (current + current / 2 + step - 1) / step * step) : current;
     const int length = std::min(grown, screenTo - screenFrom);
     int start = from + (to - from) / 2 - length / 2;
     start = std::max(std::min(start, from), to - length);

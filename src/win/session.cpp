@@ -1,5 +1,6 @@
 #include "win/session.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "win/system_library.h"
@@ -25,10 +26,11 @@ const SessionEntries* BindSessionEntries() noexcept {
 constexpr DWORD kNotifyForThisSession = 0;  // NOTIFY_FOR_THIS_SESSION, wtsapi32.h
 
 // The head of WTSINFOEXW with its WTSINFOEX_LEVEL1_W, which MinGW's headers
-// lack; only these fields are read.
+// lack; only these fields are read. The level's union holds LARGE_INTEGERs
+// further on, so it starts 8-byte aligned, after four bytes of padding.
 struct SessionInfoHead {
     DWORD level;
-    ULONG sessionId;
+    alignas(8) ULONG sessionId;
     int sessionState;
     LONG sessionFlags;
 };
@@ -66,6 +68,7 @@ SessionLock QuerySessionLock() noexcept {
     DWORD bytes = 0;
     if (!entries->query.call(nullptr /* this server */, kCurrentSession, kSessionInfoEx, &buffer, &bytes) || !buffer)
         return SessionLock::Unknown;
+    static_assert(offsetof(SessionInfoHead, sessionFlags) == 16, "WTSINFOEXW's layout");
     SessionInfoHead head{};
     if (bytes >= sizeof head) std::memcpy(&head, buffer, sizeof head);
     entries->free.call(buffer);

@@ -83,8 +83,9 @@ class EndToEnd(unittest.TestCase):
         def whole():
             pixels = self.trail_pixels(color)
             on = [(x, y) for x, y in pixels if abs(math.hypot(x - cx, y - cy) - self.RADIUS) <= 24]
+            circle = set(on)
             seen[:] = len({int(math.degrees(math.atan2(y - cy, x - cx)) // 10) for x, y in on}), \
-                [p for p in pixels if p not in set(on)][:10]
+                [p for p in pixels if p not in circle][:10]
             return seen[0] >= 9 and not seen[1]
         with d.Circling(*self.CENTRE, self.RADIUS):
             if not d.wait_for(whole, 10, 0):

@@ -354,9 +354,6 @@ class Circling:
         self._stop.set()
         self._thread.join(10)
 
-    def rounds(self):
-        return self.steps // len(self.points)
-
 
 def circle(cx, cy, r, steps=24):
     import math
