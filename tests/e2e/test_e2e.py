@@ -405,12 +405,17 @@ class EndToEnd(unittest.TestCase):
                         on, _ = v.panel_buttons()
                         self.switch_on(v, on)
                         d.mouse_move(cx, cy)
-                        if clicks:
+                        for _ in range(5 if clicks else 0):
                             press("1")
                             d.await_state(lambda: len(ring("red")) > 10, "a ring of the line colour", 5, 0)
                             # It fades as it ends: seen weaker than half its strongest before it goes.
+                            # A ring that stopped fading stays at some strength in between; one
+                            # whose frames a loaded machine held up may go at once: pressed again.
                             seen = [strength("red")]
-                            d.await_state(lambda: seen.append(strength("red")) or seen[-1] < 16, "the ring to fade", 5, 0)
+                            d.await_state(lambda: seen.append(strength("red")) or seen[-1] < 16, "the ring to end", 5, 0)
+                            if [v for v in seen if 24 < v < max(seen) * 3 / 4]:
+                                break
+                        if clicks:
                             self.assertTrue([v for v in seen if 24 < v < max(seen) / 2],
                                             "a ring that does not fade: %r" % sorted(set(seen)))
                         before = press("3")
