@@ -85,7 +85,9 @@ if(VIREON_BUILD_TESTS)
     tests/win/test_support.cpp
     tests/win/renderer_test.cpp
     tests/win/overlay_test.cpp
+    tests/win/fading_overlay_test.cpp
     tests/win/settings_file_test.cpp
+    tests/win/settings_save_test.cpp
     tests/win/process_modes_test.cpp
     tests/win/control_panel_test.cpp
     tests/win/main_window_test.cpp

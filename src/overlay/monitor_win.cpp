@@ -95,6 +95,7 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     } else {
         trail::ShiftHistory(history, {x, y});
     }
+    sampleDue_ = false;
     if (!trailOn) {
         frames.Stop();
         // The fading image is given back while the trail is off; the colour key's is kept.
@@ -119,10 +120,12 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     }
     if (trail::DecideRest(history, restDrawn) == trail::TickDecision::Skip) return;
     if (style.fade) {
-        const int drawnAt = backBuffer.dpi();
-        ShowFadingTrail(history[0]);
-        // As below: moved onto a monitor of another DPI, drawn again at once.
-        if (backBuffer.dpi() != drawnAt) ShowFadingTrail(history[0]);
+        // While frames run, the next frame shows the sample with its head in
+        // one pass: a sample presented on its own would show the head twice
+        // within a frame, and under Wine every present costs a round of
+        // server calls and the window's shape worked out anew from its pixels.
+        sampleDue_ = frames.running() && fading.shown();
+        if (!sampleDue_) ShowFadingSample(history[0]);
         return;
     }
 
@@ -148,6 +151,10 @@ void CMonitorWin::UpdateTrail(int x, int y) {
 void CMonitorWin::DrawFrame(int x, int y) {
     if (!trailOn || !style.fade) return;
     const trail::Point pointer{x, y};
+    if (sampleDue_) {
+        sampleDue_ = false;
+        return ShowFadingSample(pointer);
+    }
     if (OverPanel(pointer)) {
         fading.Hide(hwnd());
         return;
@@ -161,6 +168,13 @@ void CMonitorWin::DrawTrail() {
     trail::ClearImage(dc.get(), backBuffer, colorKey);
     trail::DrawLine(dc.get(), backBuffer, fittedPoints, style);
     newestDrawnPos = trail::DrawPoints(dc.get(), backBuffer, fittedPoints, style);
+}
+
+void CMonitorWin::ShowFadingSample(trail::Point pointer) noexcept {
+    const int drawnAt = backBuffer.dpi();
+    ShowFadingTrail(pointer);
+    // As below: moved onto a monitor of another DPI, drawn again at once.
+    if (backBuffer.dpi() != drawnAt) ShowFadingTrail(pointer);
 }
 
 void CMonitorWin::ShowFadingTrail(trail::Point pointer) noexcept {
@@ -217,6 +231,7 @@ void CMonitorWin::PlaceWindow() {
 void CMonitorWin::Suspend() noexcept {
     if (restart_) return;
     restart_ = true;
+    sampleDue_ = false;
     frames.Stop();
     fading.Hide(hwnd());
     // The fading image is given back, as while the trail is off; the colour key's is kept.

@@ -69,6 +69,8 @@ private:
     void SwitchPresentation() noexcept;
     // A fading tick: the trail at true scale, its head at `pointer`, drawn and shown in one update.
     void ShowFadingTrail(trail::Point pointer) noexcept;
+    // The same, and again when that took the trail onto a monitor of another DPI.
+    void ShowFadingSample(trail::Point pointer) noexcept;
     // Whether the pointer is over the panel, where the overlay hides.
     bool OverPanel() const noexcept;
     bool OverPanel(trail::Point pointer) const noexcept;
@@ -90,6 +92,8 @@ private:
     int restTicks_ = 0;
     // The next tick fills the history with its point instead of adding it.
     bool restart_ = false;
+    // A sample taken while frames run, for the next frame to show with its head.
+    bool sampleDue_ = false;
     // The companion's window as last found, and the calls until it is looked for again.
     HWND companion_ = nullptr;
     int companionLookupIn_ = 0;
