@@ -45,6 +45,7 @@ add_library(vireon_win STATIC
   src/trail/trail_renderer.cpp
   src/overlay/fading_layer.cpp
   src/overlay/ring_windows.cpp
+  src/overlay/halo_window.cpp
   src/overlay/monitor_win.cpp
   src/settings/settings_file.cpp
   src/app/process_modes.cpp

@@ -61,6 +61,8 @@
 #define IDC_TAPERED 1031
 #define IDC_FADE 1032
 #define IDC_CLICKS 1033
+#define IDC_HALO 1034
+#define IDC_SHAKE 1035
 
 // About box (template 100)
 #define IDC_VERSION_LINE 1020

@@ -45,11 +45,12 @@ def cpu_seconds(pid):
 
 
 def measure(groups, action):
-    before = {name: sum(cpu_seconds(p) for p in ids) for name, ids in groups.items()}
+    before = {p: cpu_seconds(p) for ids in groups.values() for p in ids}
     start = time.time()
     action()
     wall = time.time() - start
-    return {name: (sum(cpu_seconds(p) for p in ids) - before[name]) / wall * 100 for name, ids in groups.items()}
+    # A process that ended meanwhile (a wineserver's helper) counts for nothing.
+    return {name: sum(max(0.0, cpu_seconds(p) - before[p]) for p in ids) / wall * 100 for name, ids in groups.items()}
 
 
 def moving():

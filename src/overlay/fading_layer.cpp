@@ -151,17 +151,6 @@ bool FadingLayer::Present(HWND window, trail::FadingCanvas& canvas, trail::Rect 
     POINT origin{0, 0};
     // The opacity is the constant alpha over the image's own.
     BLENDFUNCTION blend{AC_SRC_OVER, 0, trail::AlphaFromOpacity(style_.opacityPercent), AC_SRC_ALPHA};
-    // No pixel is presented fully transparent. Wine (8) gives a layered
-    // window an X shape worked out from its pixels at every present, a hole
-    // wherever the alpha is 0: the trail's changing holes made it set a new
-    // shape of a rectangle per pixel row and upload every newly shaped part
-    // again, which was most of a frame's cost there (measured with
-    // scripts/cpu.py: 55 % of a core moving with the holes, 43 % without). On
-    // Windows the faintest black darkens what lies below by at most one level
-    // in 255, and the window takes no clicks either way: a layered window with
-    // WS_EX_TRANSPARENT passes them all to the windows below ("Layered
-    // Windows", Microsoft Docs), whatever its pixels.
-    canvas.Floor(dirty ? *dirty : canvas.Bounds());
     const RECT changed = dirty ? RECT{dirty->left, dirty->top, dirty->right, dirty->bottom} : RECT{};
     // One call moves, sizes and paints, so no frame shows the old trail at
     // the new place. While the window keeps its place and size, it is given

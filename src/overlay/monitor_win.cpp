@@ -56,6 +56,7 @@ void CMonitorWin::ApplyLayeredAttributes() const noexcept {
 void CMonitorWin::SetStyle(const trail::TrailStyle& newStyle) noexcept {
     const bool switching = (newStyle.fade != 0) != (style.fade != 0);
     style = newStyle;
+    if (!style.halo) halo.Close();
     if (switching)
         SwitchPresentation();
     else if (style.fade)
@@ -98,19 +99,20 @@ void CMonitorWin::UpdateTrail(int x, int y) {
     sampleDue_ = false;
     if (!trailOn) {
         frames.Stop();
-        // The fading image is given back while the trail is off; the colour key's is kept.
+        // The fading image and the halo are given back while the trail is off; the colour key's image is kept.
         if (style.fade) fading.Release();
+        halo.Close();
         ::ShowWindow(hwnd(), SW_HIDE);
         return;
     }
     restTicks_ = trail::IsAtRest(history) ? restTicks_ + 1 : 0;
+    // Frames run while the pointer moves, for the fading trail's head and the
+    // halo: from a sample that differs from the one before to one that does not.
+    if ((style.fade || style.halo) && history[0] != history[1])
+        frames.Start(hwnd(), kFrameTimerId);
+    else
+        frames.Stop();
     if (style.fade) {
-        // Frames run while the pointer moves: from a sample that differs from
-        // the one before to one that does not.
-        if (history[0] == history[1])
-            frames.Stop();
-        else
-            frames.Start(hwnd(), kFrameTimerId);
         // A flick's large image is given back once the pointer has rested a
         // while; the resting trail is shown again in a small one.
         if (restTicks_ == kRestTicksBeforeShrinking && fading.shown()) {
@@ -149,15 +151,18 @@ void CMonitorWin::UpdateTrail(int x, int y) {
 }
 
 void CMonitorWin::DrawFrame(int x, int y) {
-    if (!trailOn || !style.fade) return;
+    if (!trailOn) return;
     const trail::Point pointer{x, y};
+    if (OverPanel(pointer)) {
+        if (style.fade) fading.Hide(hwnd());
+        halo.Hide();
+        return;
+    }
+    if (style.halo) halo.Follow({x, y});
+    if (!style.fade) return;
     if (sampleDue_) {
         sampleDue_ = false;
         return ShowFadingSample(pointer);
-    }
-    if (OverPanel(pointer)) {
-        fading.Hide(hwnd());
-        return;
     }
     fading.ShowFrame(pointer);
 }
@@ -181,12 +186,20 @@ void CMonitorWin::ShowFadingTrail(trail::Point pointer) noexcept {
     // Nothing is drawn for a window that stays hidden.
     if (OverPanel()) {
         fading.Hide(hwnd());
+        halo.Hide();
         return;
     }
     const RECT virtualScreen = win::VirtualScreen();
     const trail::Rect screen{virtualScreen.left, virtualScreen.top, virtualScreen.right, virtualScreen.bottom};
-    fading.ShowSample(hwnd(), InsertAfter(), history, style, screen, pointer);
+    if (fading.ShowSample(hwnd(), InsertAfter(), history, style, screen, pointer))
+        ShowHalo({pointer.x, pointer.y});
+    else
+        halo.Hide();
     newestDrawnPos = fading.newest();
+}
+
+void CMonitorWin::ShowHalo(POINT pointer) noexcept {
+    if (style.halo) halo.Show(pointer, style.pointColor, style.opacityPercent, hwnd());
 }
 
 bool CMonitorWin::OverPanel() const noexcept { return OverPanel(history[0]); }
@@ -217,6 +230,7 @@ void CMonitorWin::PlaceWindow() {
 
     if (OverPanel()) {
         ::ShowWindow(hwnd(), SW_HIDE);
+        halo.Hide();
         return;
     }
 
@@ -226,6 +240,7 @@ void CMonitorWin::PlaceWindow() {
     // copied or redrawn: the whole window is repainted right after the move.
     ::SetWindowPos(hwnd(), after, pointer.x - newestDrawnPos.x, pointer.y - newestDrawnPos.y, own.right - own.left,
                    own.bottom - own.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOCOPYBITS | SWP_NOREDRAW);
+    ShowHalo(pointer);
 }
 
 void CMonitorWin::Suspend() noexcept {
@@ -234,6 +249,7 @@ void CMonitorWin::Suspend() noexcept {
     sampleDue_ = false;
     frames.Stop();
     fading.Hide(hwnd());
+    halo.Hide();
     // The fading image is given back, as while the trail is off; the colour key's is kept.
     if (style.fade) fading.Release();
 }
@@ -258,6 +274,7 @@ void CMonitorWin::OnTaskbarCreated() noexcept {
     ::SetWindowPos(hwnd(), after, 0, 0, 0, 0, kKeepPlace);
     if (style.fade && fading.headWindow() && ::IsWindowVisible(fading.headWindow()))
         ::SetWindowPos(fading.headWindow(), after, 0, 0, 0, 0, kKeepPlace);
+    if (halo.shown()) ::SetWindowPos(halo.window(), hwnd(), 0, 0, 0, 0, kKeepPlace);
 }
 
 std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -278,6 +295,7 @@ std::optional<LRESULT> CMonitorWin::WindowProc(UINT message, WPARAM wParam, LPAR
     case WM_DESTROY:
         frames.Stop();
         fading.Close();
+        halo.Close();
         break;
     default: break;
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "overlay/fading_layer.h"
+#include "overlay/halo_window.h"
 #include "trail/trail_geometry.h"
 #include "trail/trail_style.h"
 #include "win/back_buffer.h"
@@ -26,11 +27,11 @@ public:
     // One timer tick with the pointer's screen position.
     void UpdateTrail(int x, int y);
     // A frame between two ticks with the pointer's live position: the fading
-    // trail's head drawn on to it.
+    // trail's head drawn on to it, the halo moved to it.
     void DrawFrame(int x, int y);
     // Hides the overlay over the panel, otherwise puts the newest drawn pixel under the pointer.
     void PlaceWindow();
-    // Hides the trail and starts its history afresh at the next tick's point:
+    // Hides the trail (and the halo) and starts its history afresh at the next tick's point:
     // the pointer could not be read (a locked workstation, the secure
     // desktop), the session was locked, or the trail ran to a monitor now gone.
     void Suspend() noexcept;
@@ -55,6 +56,8 @@ public:
     // The fading trail's window and image, and the clock of its frames.
     FadingLayer fading{backBuffer};
     win::FrameClock frames;
+    // The halo around the pointer, shown and hidden with the trail.
+    HaloWindow halo;
     static constexpr UINT_PTR kFrameTimerId = 2;
     // Resting ticks after which a fading trail gives its image back.
     static constexpr int kRestTicksBeforeShrinking = 20;
@@ -71,6 +74,8 @@ private:
     void ShowFadingTrail(trail::Point pointer) noexcept;
     // The same, and again when that took the trail onto a monitor of another DPI.
     void ShowFadingSample(trail::Point pointer) noexcept;
+    // The halo at `pointer` just below the trail's window, when it is chosen.
+    void ShowHalo(POINT pointer) noexcept;
     // Whether the pointer is over the panel, where the overlay hides.
     bool OverPanel() const noexcept;
     bool OverPanel(trail::Point pointer) const noexcept;

@@ -45,7 +45,71 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
     ring.point = point;
     if (!Show(ring, trail::RingAt(0, ring.dpi))) return;
     ::ShowWindow(ring.window, SW_SHOWNOACTIVATE);
-    clock_.Start(rings_[0].window ? rings_[0].window : ring.window, kFrameTimerId);
+    KeepClock(start);
+}
+
+void RingWindows::Find(POINT at, COLORREF line, HWND insertAfter) noexcept {
+    if (!find_.window) find_.window = win::MakeClickThroughWindow(this);
+    if (!find_.window) return;
+    ::SetWindowPos(find_.window, insertAfter, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
+    const int dpi = monitorDpi(at);
+    const int startPx = std::max(monitorHeight(at) / 5, 32);
+    const int side = trail::FindImageSide(startPx, dpi);
+    if (side != find_.side || !find_.image) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        find_.image.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        find_.pixels = find_.image ? static_cast<std::uint32_t*>(bits) : nullptr;
+        find_.side = find_.image ? side : 0;
+    }
+    find_.dpi = dpi;
+    find_.startPx = startPx;
+    find_.start = now();
+    find_.centre = at;
+    find_.line = line;
+    if (!ShowFind(trail::FindRingsAt(0, startPx, dpi))) return EndFind();
+    ::ShowWindow(find_.window, SW_SHOWNOACTIVATE);
+    KeepClock(find_.start);
+}
+
+bool RingWindows::ShowFind(const trail::FindLook& look) noexcept {
+    if (!find_.pixels) return false;
+    const int side = find_.side;
+    std::fill_n(find_.pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
+    if (look.outer > 0) trail::DrawRing(find_.pixels, side, look.outer, look.width, Rgb(find_.line), look.alpha);
+    if (look.inner > 0) trail::DrawRing(find_.pixels, side, look.inner, look.width, Rgb(find_.line), look.alpha);
+    ::GdiFlush();
+    const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    const win::SelectScope selected(dc.get(), find_.image.get());
+    POINT origin{find_.centre.x - side / 2, find_.centre.y - side / 2};
+    SIZE size{side, side};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::UpdateLayeredWindow(find_.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) !=
+           FALSE;
+}
+
+void RingWindows::EndFind() noexcept {
+    if (find_.window && ::IsWindow(find_.window)) ::DestroyWindow(find_.window);
+    find_ = Finding{};
+}
+
+void RingWindows::KeepClock(std::int64_t time) noexcept {
+    // The clock's timer belongs to a window: one of the click rings', which
+    // stay while the program runs, or the closing rings', which go when they end.
+    HWND owner = nullptr;
+    if (pool_.AnyAlive(time))
+        for (const Ring& ring : rings_)
+            if (ring.window) owner = ring.window;
+    if (!owner) owner = find_.window;
+    if (clock_.running() && clock_.window() != owner) clock_.Stop();
+    if (owner)
+        clock_.Start(owner, kFrameTimerId);
+    else
+        clock_.Stop();
 }
 
 bool RingWindows::Show(Ring& ring, const trail::RingLook& look) noexcept {
@@ -92,11 +156,18 @@ void RingWindows::Frame() noexcept {
                                          : trail::RingLook{};
         if (!look.alive || !Show(ring, look)) ::ShowWindow(ring.window, SW_HIDE);
     }
-    if (!pool_.AnyAlive(time)) clock_.Stop();
+    if (find_.window) {
+        const trail::FindLook look = trail::FindRingsAt(static_cast<int>(time - find_.start), find_.startPx, find_.dpi);
+        // Centred on the pointer as it is now: it keeps moving.
+        if (POINT pointer{}; readPointer(&pointer)) find_.centre = pointer;
+        if (!look.alive || !ShowFind(look)) EndFind();
+    }
+    KeepClock(time);
 }
 
 void RingWindows::Close() noexcept {
     clock_.Stop();
+    EndFind();
     for (Ring& ring : rings_) {
         if (ring.window && ::IsWindow(ring.window)) ::DestroyWindow(ring.window);
         ring.window = nullptr;

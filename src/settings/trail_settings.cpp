@@ -54,6 +54,7 @@ void ApplyToStyle(const TrailSettings& settings, trail::TrailStyle& style) noexc
     style.taperedCurve = settings.lineKind == kTaperedCurve ? 1 : 0;
     style.straightLines = settings.lineKind == kTaperedCurve ? 0 : settings.lineKind;
     style.fade = settings.fade != 0 ? 1 : 0;
+    style.halo = settings.halo != 0 ? 1 : 0;
 }
 
 }  // namespace settings

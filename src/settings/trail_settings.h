@@ -21,6 +21,8 @@ struct TrailSettings {
     std::int32_t hotkeyModifiers = 1;  // MOD_ALT
     std::int32_t fade = 0;             // any value but 0 is on
     std::int32_t clicks = 0;           // rings at mouse presses; any value but 0 is on
+    std::int32_t halo = 0;             // a halo around the pointer; any value but 0 is on
+    std::int32_t shake = 0;            // a shake of the mouse shows the pointer; any value but 0 is on
     friend constexpr bool operator==(const TrailSettings&, const TrailSettings&) = default;
 };
 
@@ -32,9 +34,10 @@ struct SettingKey {
     std::int32_t TrailSettings::*field;
 };
 
-// File order, which is also the order of reads and writes. FADE and CLICKS
-// came after the first ten: a reader that knows only those leaves them alone.
-inline constexpr std::array<SettingKey, 12> kSettingKeys{{
+// File order, which is also the order of reads and writes. FADE, CLICKS,
+// HALO and SHAKE came after the first ten: a reader that knows only those
+// leaves them alone.
+inline constexpr std::array<SettingKey, 14> kSettingKeys{{
     {L"DRAWMODE", &TrailSettings::drawMode},
     {L"LINECOLOR", &TrailSettings::lineColorIndex},
     {L"POINTCOLOR", &TrailSettings::pointColorIndex},
@@ -47,6 +50,8 @@ inline constexpr std::array<SettingKey, 12> kSettingKeys{{
     {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
     {L"FADE", &TrailSettings::fade},
     {L"CLICKS", &TrailSettings::clicks},
+    {L"HALO", &TrailSettings::halo},
+    {L"SHAKE", &TrailSettings::shake},
 }};
 
 // Derives every style field; an out-of-range index leaves its field as it was.

@@ -70,6 +70,54 @@ void DrawRing(std::uint32_t* pixels, int side, float radius, float width, std::u
     }
 }
 
+int HaloImageSide(int dpi) noexcept { return static_cast<int>(std::ceil(PointsToPixels(kHaloPoints, dpi))) + 2; }
+
+void DrawHalo(std::uint32_t* pixels, int side, std::uint32_t rgb, int opacityPercent) noexcept {
+    const float opacity = static_cast<float>(std::clamp(opacityPercent, 0, 100)) / 100.0f;
+    const float rimAlpha = 0.40f * opacity;
+    const float middleAlpha = 0.28f * opacity;
+    const float centre = static_cast<float>(side) / 2.0f;
+    const float radius = centre - 1.0f;
+    const float rim = radius * 0.25f;  // the stronger band inside the edge
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const float dx = static_cast<float>(x) + 0.5f - centre;
+            const float dy = static_cast<float>(y) + 0.5f - centre;
+            const float distance = std::sqrt(dx * dx + dy * dy);
+            const float coverage = std::clamp(radius + 0.5f - distance, 0.0f, 1.0f);
+            // From the middle's alpha to the rim's over the band, smoothly.
+            const float into = std::clamp((distance - (radius - rim)) / rim, 0.0f, 1.0f);
+            const float a = coverage * (middleAlpha + (rimAlpha - middleAlpha) * into * into * (3 - 2 * into));
+            std::uint32_t out = static_cast<std::uint32_t>(std::lround(255.0f * a)) << 24;
+            for (int shift = 0; shift < 24; shift += 8)
+                out |= static_cast<std::uint32_t>(std::lround(static_cast<float>((rgb >> shift) & 0xFF) * a)) << shift;
+            pixels[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)] = out;
+        }
+    }
+}
+
+FindLook FindRingsAt(int ageMs, int startPx, int dpi) noexcept {
+    FindLook look;
+    if (ageMs < 0 || ageMs >= kFindLifeMs) return look;
+    look.alive = true;
+    look.width = std::max(2.0f, PointsToPixels(3.0f, dpi));
+    // Each closes fast at first and slows as it reaches the pointer; the
+    // second starts a fifth of the life behind the first.
+    const auto radius = [&](float t) {
+        const float left = 1.0f - std::clamp(t, 0.0f, 1.0f);
+        return (static_cast<float>(startPx) - look.width) / 2.0f * left * left;
+    };
+    const float t = static_cast<float>(ageMs) / kFindLifeMs;
+    look.outer = radius(t * 1.25f);
+    look.inner = radius(t * 1.25f - 0.25f) * 0.6f;
+    look.alpha = static_cast<std::uint8_t>(std::lround(255.0f * std::min(1.0f, 4.0f * (1.0f - t))));
+    return look;
+}
+
+int FindImageSide(int startPx, int dpi) noexcept {
+    return startPx + static_cast<int>(std::ceil(PointsToPixels(3.0f, dpi))) + 4;
+}
+
 int RingPool::Take(std::int64_t nowMs) noexcept {
     int chosen = 0;
     for (int slot = 0; slot < kRingWindows; ++slot) {

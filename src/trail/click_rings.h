@@ -1,6 +1,8 @@
 // Rings that show where a mouse button was pressed: which button a raw mouse
 // report presses, how a ring grows and fades, its pixels, and which of a few
-// windows shows the next one. Plain arithmetic, built and tested natively.
+// windows shows the next one; and what shows where the pointer is: the halo
+// around it and the rings that close on it after a shake. Plain arithmetic,
+// built and tested natively.
 #pragma once
 
 #include <array>
@@ -44,6 +46,29 @@ int RingImageSide(int dpi) noexcept;
 // ring may go inside the first.
 void DrawRing(std::uint32_t* pixels, int side, float radius, float width, std::uint32_t rgb,
               std::uint8_t alpha) noexcept;
+
+// The halo: a soft disc about 40 points across around the pointer.
+inline constexpr int kHaloPoints = 40;
+// The side of its square image at `dpi`.
+int HaloImageSide(int dpi) noexcept;
+// The halo in colour `rgb` over a cleared image: never denser than 40 % at
+// its rim and a little lighter within, both scaled by `opacityPercent`;
+// smooth-edged.
+void DrawHalo(std::uint32_t* pixels, int side, std::uint32_t rgb, int opacityPercent) noexcept;
+
+// The rings that close on the pointer after a shake: two, the second a step
+// behind the first, from `startPx` across to nothing within kFindLifeMs.
+inline constexpr int kFindLifeMs = 600;
+struct FindLook {
+    float outer = 0;  // radii in pixels, to the middle of each stroke; 0: not shown
+    float inner = 0;
+    float width = 0;
+    std::uint8_t alpha = 0;
+    bool alive = false;
+};
+FindLook FindRingsAt(int ageMs, int startPx, int dpi) noexcept;
+// The side of the square image that holds them at their largest.
+int FindImageSide(int startPx, int dpi) noexcept;
 
 // The windows the rings are shown in: a press takes one whose ring has ended,
 // else the one whose ring is oldest.

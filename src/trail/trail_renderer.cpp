@@ -226,14 +226,6 @@ void FadingCanvas::Clear(Rect region) noexcept {
     }
 }
 
-void FadingCanvas::Floor(Rect region) noexcept {
-    region = Intersect(region, Bounds());
-    for (int y = region.top; y < region.bottom; ++y) {
-        std::uint32_t* row = Row(y) + region.left;
-        std::replace(row, row + Width(region), 0u, kFloorPixel);
-    }
-}
-
 void FadingCanvas::Clip(Rect region) noexcept {
     if (!graphics_) {
         gdip::GpGraphics* raw = nullptr;

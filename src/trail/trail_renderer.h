@@ -82,10 +82,6 @@ public:
 
     // Transparent.
     void Clear(Rect region) noexcept;
-    // Every transparent pixel of `region` made kFloorPixel, the faintest
-    // black: all but invisible, and no pixel left fully transparent.
-    void Floor(Rect region) noexcept;
-    static constexpr std::uint32_t kFloorPixel = 0x01000000u;
     // GDI+ draws only inside `region` until told otherwise (from the first
     // call after a flush, with a graphics of its own).
     void Clip(Rect region) noexcept;

@@ -20,6 +20,8 @@ struct TrailStyle {
     // Per-pixel alpha instead of the colour key: antialiased, fading with
     // age, in a window the size of the trail.
     std::int32_t fade = 0;
+    // A soft disc in the point colour around the pointer, under the trail.
+    std::int32_t halo = 0;
 
     friend bool operator==(const TrailStyle&, const TrailStyle&) = default;
 };

@@ -142,9 +142,10 @@ void CControlDlg::OnBnClickedSettings() {
     CPropatyDlg dialog;
     dialog.settings = settings;
 
-    // Hidden while the dialog is open; the timer and the hotkey go on working.
+    // Hidden while the dialog is open, the closing rings too; the timer and the hotkey go on working.
     overlay.trailOn = 0;
     settingsOpen = true;
+    rings.Close();
     const BOOL toggleBefore = toggleOn;
     if (dialog.DoModal(::GetAncestor(hwnd(), GA_ROOT)) == IDOK) {
         settings = dialog.settings;
@@ -180,8 +181,37 @@ void CControlDlg::OnTimer(UINT_PTR id) {
     // Hidden meanwhile, the trail starts afresh at the first point read
     // again, so that no streak runs from where the pointer was before.
     POINT pointer{};
-    if (SessionAway() || !readPointer(&pointer)) return overlay.Suspend();
+    if (SessionAway() || !readPointer(&pointer)) {
+        // Nothing of ours stays on a screen the user comes back to.
+        shake_.Reset();
+        rings.Close();
+        return overlay.Suspend();
+    }
+    LookForShake(pointer);
     overlay.UpdateTrail(pointer.x, pointer.y);
+}
+
+void CControlDlg::LookForShake(POINT pointer) noexcept {
+    // Trail on or off, but not while the settings dialog is open.
+    if (!settings.shake || settingsOpen) return shake_.Reset();
+    // The DPI is asked only when the pointer moved: a resting tick asks nothing.
+    if (pointer.x != shakeAt_.x || pointer.y != shakeAt_.y) {
+        shakeDpi_ = monitorDpi(pointer);
+        shakeAt_ = pointer;
+    }
+    if (shake_.Add({pointer.x, pointer.y}, buttonsHeld(), shakeDpi_))
+        rings.Find(pointer, overlay.style.lineColor, overlay.InsertAfter());
+}
+
+// The physical buttons, whichever of them the user made the primary one
+// ("GetAsyncKeyState function", Microsoft Docs: it reads the physical buttons,
+// not the logical ones they are mapped to). While an elevated window is in
+// front, a program that is not elevated reads no button at all, so there a
+// drag may count as a shake.
+bool CControlDlg::AnyMouseButtonHeld() noexcept {
+    for (const int button : {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2})
+        if (::GetAsyncKeyState(button) & 0x8000) return true;
+    return false;
 }
 
 // On Windows the pointer cannot be read while the workstation is locked, but

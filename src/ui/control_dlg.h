@@ -10,6 +10,7 @@
 #include "overlay/ring_windows.h"
 #include "settings/settings_file.h"
 #include "settings/trail_settings.h"
+#include "trail/shake.h"
 #include "win/dialog.h"
 #include "win/gdi.h"
 #include "win/session.h"
@@ -40,6 +41,10 @@ public:
     BOOL(WINAPI* registerHotKey)(HWND, int, UINT, UINT) = ::RegisterHotKey;
     win::SessionLock (*querySessionLock)() noexcept = win::QuerySessionLock;
     bool (*registerSession)(HWND) noexcept = win::RegisterSessionNotifications;
+    // Whether any mouse button is held down now, and the DPI of the monitor under a point.
+    bool (*buttonsHeld)() noexcept = AnyMouseButtonHeld;
+    int (*monitorDpi)(POINT) noexcept = win::PointDpi;
+    static bool AnyMouseButtonHeld() noexcept;
     // Ticks between two questions whether a locked session still is.
     static constexpr int kLockQueryTicks = 20;
 
@@ -72,6 +77,11 @@ private:
     bool sessionAway_ = false;
     int ticksSinceLockQuery_ = 0;
     bool SessionAway() noexcept;
+    // Shake to find: the pointer's samples, and the DPI under the last one moved to.
+    void LookForShake(POINT pointer) noexcept;
+    trail::ShakeRecogniser shake_;
+    POINT shakeAt_{};
+    int shakeDpi_ = 96;
     // Registers hotkey 103; a failure is printed and shown with the given text.
     void RegisterTrailHotkey(UINT failureMessage);
 };

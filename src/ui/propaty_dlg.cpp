@@ -21,6 +21,12 @@ void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
     BOOL clicks = settings.clicks != 0;
     dx.Check(IDC_CLICKS, clicks);
     settings.clicks = clicks;
+    BOOL halo = settings.halo != 0;
+    dx.Check(IDC_HALO, halo);
+    settings.halo = halo;
+    BOOL shake = settings.shake != 0;
+    dx.Check(IDC_SHAKE, shake);
+    settings.shake = shake;
     dx.Radio(IDC_CURVE, settings.lineKind);
     BOOL enabled = settings.hotkeyEnabled;
     dx.Check(IDC_HOTKEY_ENABLED, enabled);

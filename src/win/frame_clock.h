@@ -17,6 +17,8 @@ public:
     void Start(HWND window, UINT_PTR id) noexcept;
     void Stop() noexcept;
     bool running() const noexcept { return window_ != nullptr; }
+    // The window whose timer it is, while it runs.
+    HWND window() const noexcept { return window_; }
     // The milliseconds between frames asked of the timer.
     UINT period() const noexcept { return period_; }
 

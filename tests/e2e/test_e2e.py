@@ -7,6 +7,8 @@ import re
 import shutil
 import subprocess
 import tempfile
+import threading
+import time
 import unittest
 
 import vireon_driver as d
@@ -61,10 +63,9 @@ class EndToEnd(unittest.TestCase):
             screen.close()
         lit = bytes(1 if v > 24 else 0 for v in range(256))
         dark = bytes(1 if v < 60 else 0 for v in range(256))
-        channel = {d.RED: 0, d.BLUE: 2}[color]
-        hits = int.from_bytes(rgb[channel::3].translate(lit), "big")
-        for other in {0, 1, 2} - {channel}:
-            hits &= int.from_bytes(rgb[other::3].translate(dark), "big")
+        hits = -1
+        for channel in range(3):
+            hits &= int.from_bytes(rgb[channel::3].translate(lit if color[channel] else dark), "big")
         flags = hits.to_bytes(len(rgb) // 3, "big")
         px, py, w, _ = box
         found, i = [], flags.find(1)
@@ -96,12 +97,15 @@ class EndToEnd(unittest.TestCase):
         """While the pointer circles (round `centre`, by default the test's circle), no
         trail shows in box: once a read shows none (the tick that hides it may
         still be to come), none shows while the pointer takes ten steps."""
+        # The halo, in the point colour (the flow table's blue), hides with the trail.
+        def shown():
+            return self.trail_pixels(d.RED, box)[:10] + self.trail_pixels(d.BLUE, box)[:10]
         with d.Circling(*(centre or self.CENTRE), radius or self.RADIUS) as circling:
-            if not d.wait_for(lambda: not self.trail_pixels(d.RED, box), 10, 0):
-                self.fail("%s: the trail is still shown" % what)
+            if not d.wait_for(lambda: not shown(), 10, 0):
+                self.fail("%s: the trail or the halo is still shown" % what)
             steps = circling.steps
             while circling.steps < steps + 10:
-                self.assertEqual(self.trail_pixels(d.RED, box)[:10], [], "%s: a trail while the pointer moves" % what)
+                self.assertEqual(shown(), [], "%s: a trail or a halo while the pointer moves" % what)
 
     def switch_on(self, v, on):
         """Clicks ON and waits for the main window to minimise, as switching on does."""
@@ -135,7 +139,8 @@ class EndToEnd(unittest.TestCase):
         # A run may take some of them (their indices, "0,4"): one of each way of showing the trail.
         chosen = os.environ.get("VIREON_E2E_MODES")
         for fade, kind, mode in [modes[int(i)] for i in chosen.split(",")] if chosen else modes:
-            ini = HOTKEY_INI + "DRAWMODE=2\r\nTRANSPARENT=100\r\nLINEKIND=%d\r\nFADE=%d\r\n" % (kind, fade)
+            ini = HOTKEY_INI + "DRAWMODE=2\r\nTRANSPARENT=100\r\nLINEKIND=%d\r\nFADE=%d\r\nHALO=1\r\nSHAKE=1\r\n" \
+                "POINTCOLOR=2\r\n" % (kind, fade)
             with self.subTest(mode), d.Vireon(EXE, ini=ini) as v:
                 on, settings = v.panel_buttons()
                 self.switch_on(v, on)
@@ -434,6 +439,113 @@ class EndToEnd(unittest.TestCase):
                                   "Notepad to go", 10)
         finally:
             screen.close()
+
+    def test_a_halo_follows_the_pointer_and_a_shake_shows_where_it_is(self):
+        """Over Notepad (Wine reads the pointer from its own windows' motion). With HALO,
+        a disc of the point colour centred on the pointer, at rest and after each step
+        of a move. With SHAKE and the trail off, a shake through XTest shows rings of
+        the line colour closing on the pointer; a circle at the same speed shows none."""
+        compositor = d.Compositor().__enter__()  # the halo is translucent
+        screen = d.x11.Display()
+        notepad = subprocess.Popen([d.WINE_RUN, "notepad.exe"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def halo(x, y):
+            """The extent (left, top, right, bottom) of the point colour's tint over white around (x, y)."""
+            box = screen.strip(x - 40, y - 40, 80, 80)
+            tinted = [(i % 80, i // 80) for i in range(6400)
+                      if box[3 * i + 2] > 240 and box[3 * i] < 230 and box[3 * i + 1] < 230]
+            if len(tinted) < 400:
+                return None
+            xs, ys = [p[0] for p in tinted], [p[1] for p in tinted]
+            return min(xs) + x - 40, min(ys) + y - 40, max(xs) + x - 40, max(ys) + y - 40
+
+        def centred(x, y):
+            got = halo(x, y)
+            return got and abs(got[0] + got[2] - 2 * x) <= 3 and abs(got[1] + got[3] - 2 * y) <= 3 \
+                and 48 <= got[2] - got[0] <= 58
+
+        def rings(x, y):
+            """The red rings' pixels over white in a box around (x, y): their centre and median radius."""
+            box = screen.strip(x - 130, y - 130, 260, 260)
+            red = [(i % 260 + x - 130, i // 260 + y - 130) for i in range(260 * 260)
+                   if box[3 * i] > 240 and box[3 * i + 1] < 200 and box[3 * i + 2] < 200]
+            if len(red) < 30:
+                return None
+            mx, my = sum(p[0] for p in red) / len(red), sum(p[1] for p in red) / len(red)
+            return (mx, my), sorted(math.hypot(px - mx, py - my) for px, py in red)[len(red) // 2]
+
+        def move(path, seconds):
+            """The pointer along path(t) at 125 positions a second, as a mouse reports, in a thread."""
+            def run():
+                pointer = d.x11.Display()
+                began = time.perf_counter()
+                try:
+                    for i in range(int(seconds * 125)):
+                        due = began + i / 125
+                        time.sleep(max(0.0, due - time.perf_counter()))
+                        pointer.move(*path(due - began))
+                finally:
+                    pointer.close()
+            thread = threading.Thread(target=run)
+            thread.start()
+            return thread
+
+        try:
+            pad = d.await_state(lambda: next((w for w in d.top_windows()
+                                              if "Notepad" in w[0] or "メモ帳" in w[0]), None), "Notepad", 60)
+            cx, cy = pad[1] + pad[3] // 2, pad[2] + pad[4] // 2
+            self.assertTrue(pad[3] > 400 and pad[4] > 300, "Notepad too small for the test: %r" % (pad,))
+            ini = "[SYSTEM]\r\nDRAWMODE=2\r\nPOINTCOLOR=2\r\nTRANSPARENT=100\r\nHALO=1\r\n"
+            with d.Vireon(EXE, ini=ini) as v:
+                on, _ = v.panel_buttons()
+                self.switch_on(v, on)
+                for step in range(4):
+                    x = cx - 90 + 60 * step
+                    d.mouse_move(x, cy)
+                    d.await_state(lambda: centred(x, cy), "the halo centred on (%d, %d), seen %r"
+                                  % (x, cy, halo(x, cy)), 5, 0)
+            d.await_state(lambda: not halo(cx, cy), "the halo to go with the program", 5, 0)
+
+            ini = "[SYSTEM]\r\nLINECOLOR=0\r\nSHAKE=1\r\n"
+            with d.Vireon(EXE, ini=ini) as v:
+                v.panel_buttons()
+                # A loaded machine may miss samples of a shake: shaken again, after the pause between finds.
+                for _ in range(3):
+                    shaking = move(lambda t: (cx + int(80 * math.sin(2 * math.pi * 4 * t)), cy), 1.0)
+                    seen = []
+                    deadline = time.time() + 3
+                    while time.time() < deadline and not (seen and seen[-1] is None and len(seen) > 3):
+                        got = rings(cx, cy)
+                        if got or seen:
+                            seen.append(got and (got, screen.pointer(), shaking.is_alive()))
+                    shaking.join()
+                    radii = [r for (_, r), _, _ in filter(None, seen)]
+                    # Centred on the pointer as it is now: read where it rests after the shake.
+                    resting = [(c, p) for (c, _), p, moving in filter(None, seen) if not moving]
+                    if len(radii) >= 3 and radii[0] - min(radii) >= 20 and len(resting) >= 3:
+                        break
+                    time.sleep(1.6)
+                self.assertTrue(len(radii) >= 3 and radii[0] - min(radii) >= 20,
+                                "rings closing after a shake: radii seen %r" % radii)
+                # Within a frame or two of the pointer coming to rest, they are centred on it.
+                self.assertTrue([c for c, p in resting if math.hypot(c[0] - p[0], c[1] - p[1]) <= 2],
+                                "rings off the resting pointer: %r" % resting)
+                d.await_state(lambda: not rings(cx, cy), "the rings to end", 5, 0)
+                time.sleep(1.6)  # past the pause after a find, so that only the path decides
+                circling = move(lambda t: (cx + int(50 * math.cos(2 * math.pi * 4 * t)),
+                                           cy + int(50 * math.sin(2 * math.pi * 4 * t))), 1.5)
+                shots = []
+                while circling.is_alive():
+                    shots.append(rings(cx, cy))
+                circling.join()
+                shots += [rings(cx, cy) for _ in range(20)]
+                self.assertEqual([s for s in shots if s], [], "rings after a circle at a shake's speed")
+        finally:
+            screen.close()
+            notepad.kill()
+            notepad.wait(10)
+            compositor.__exit__(None, None, None)
 
     def test_hotkey_set_in_the_dialog_toggles_the_trail(self):
         with d.Vireon(EXE) as v:

@@ -421,18 +421,18 @@ class SettingsDialog(TemplateDialog):
 # The languages the program speaks: the environment Wine picks its resources
 # by, the settings dialog's title and client size in dialog units, and the
 # template rectangles where the English template differs.
-JAPANESE = {"env": {}, "already_running": "２重起動", "settings": ("設定", (334, 213)), "line_blue": (78, 90, 24, 10), "fade": (186, 40, 48, 10)}
+JAPANESE = {"env": {}, "already_running": "２重起動", "settings": ("設定", (334, 225)), "line_blue": (78, 102, 24, 10), "fade": (186, 40, 48, 10)}
 ENGLISH = {"env": {"VIREON_LANG": "C.UTF-8"}, "already_running": "Already Running",
-           "settings": ("Settings", (394, 213)), "line_blue": (86, 90, 28, 10), "fade": (216, 40, 48, 10)}
+           "settings": ("Settings", (394, 225)), "line_blue": (86, 102, 28, 10), "fade": (216, 40, 48, 10)}
 
 # The About box's client size in dialog units, and its OK button.
 ABOUT_UNITS = (191, 86)
 ABOUT_OK = (132, 60, 50, 14)
 
 # Template rectangles of the settings dialog's controls.
-LINE_BLUE = (78, 90, 24, 10)
+LINE_BLUE = (78, 102, 24, 10)
 FADE = (186, 40, 48, 10)
-HOTKEY_ENABLED = (186, 150, 32, 10)
-HOTKEY_FIELD = (180, 162, 78, 14)
-OK_BUTTON = (24, 192, 50, 14)
-CANCEL_BUTTON = (252, 192, 50, 14)
+HOTKEY_ENABLED = (186, 162, 32, 10)
+HOTKEY_FIELD = (180, 174, 78, 14)
+OK_BUTTON = (24, 204, 50, 14)
+CANCEL_BUTTON = (252, 204, 50, 14)

@@ -75,6 +75,8 @@ TEST(TrailSettings, FileKeysKeepTheirOrder) {
         {L"QVMODIFIERS", &TrailSettings::hotkeyModifiers},
         {L"FADE", &TrailSettings::fade},
         {L"CLICKS", &TrailSettings::clicks},
+        {L"HALO", &TrailSettings::halo},
+        {L"SHAKE", &TrailSettings::shake},
     };
     ASSERT_EQ(settings::kSettingKeys.size(), std::size(want));
     for (std::size_t i = 0; i < settings::kSettingKeys.size(); ++i) {

@@ -278,8 +278,15 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
     ::SendMessageW(panel->Item(IDC_ONOFF), BM_CLICK, 0, 0);  // on, as a user switches it
     const auto shown = [&] {
         return ::IsWindowVisible(panel->overlay.hwnd()) &&
-               (!panel->overlay.style.fade || ::IsWindowVisible(panel->overlay.fading.headWindow()));
+               (!panel->overlay.style.fade || ::IsWindowVisible(panel->overlay.fading.headWindow())) &&
+               ::IsWindowVisible(panel->overlay.halo.window());
     };
+    // Nothing of ours on the screen: no trail, head, halo or closing rings.
+    const auto hidden = [&] {
+        return !::IsWindowVisible(panel->overlay.hwnd()) && !::IsWindowVisible(panel->overlay.fading.headWindow()) &&
+               !::IsWindowVisible(panel->overlay.halo.window()) && !panel->rings.findWindow();
+    };
+    panel->settings.halo = panel->settings.shake = 1;
     for (const int fade : {0, 1}) {
         for (const int kind : {0, 1, 2}) {
             const std::string mode = "fade " + std::to_string(fade) + ", line kind " + std::to_string(kind);
@@ -294,10 +301,11 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
             };
             walk({600, 500});
             EXPECT_TRUE(shown()) << mode;
+            panel->rings.Find({600, 500}, RGB(255, 0, 0), HWND_TOPMOST);  // a shake just before
             session(WTS_SESSION_LOCK);
             EXPECT_FALSE(shown()) << mode << ": at the lock";
             walk({300, 200});
-            EXPECT_FALSE(shown()) << mode << ": locked, the pointer read";
+            EXPECT_TRUE(hidden()) << mode << ": locked, the pointer read";
             session(WTS_SESSION_UNLOCK);
             FakePointer::position = {400, 300};
             tick();
@@ -316,7 +324,7 @@ TEST_F(ControlPanelTest, AfterFailedPointerReadsOrALockTheTrailStartsAfreshAtThe
     answer = win::SessionLock::Locked;
     session(WTS_REMOTE_CONNECT);
     for (int i = 0; i < 2 * CControlDlg::kLockQueryTicks; ++i) tick();
-    EXPECT_FALSE(shown()) << "connected to a session still locked";
+    EXPECT_TRUE(hidden()) << "connected to a session still locked";
     answer = win::SessionLock::Unlocked;
     for (int i = 0; i < 2 * CControlDlg::kLockQueryTicks; ++i) tick();
     EXPECT_TRUE(shown()) << "the session manager says unlocked";

@@ -86,10 +86,10 @@ TEST_F(HighDpi, DialogsAreLaidOutAtTheDpiNotStretchedAndHoldTheirControls) {
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
                                           {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(), testing_support::InLanguage(L"描画対象", L"Draw"),
-                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS});
+                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS, IDC_HALO});
     testing_support::ExpectInsideGroupBox(settingsDialog.hwnd(),
                                           testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
-                                          {IDC_OPACITY, IDC_FADE});
+                                          {IDC_OPACITY, IDC_FADE, IDC_SHAKE});
     settingsDialog.DestroyWindow();
 
     CAboutDlg about;

@@ -135,6 +135,52 @@ TEST_F(OverlayTest, KeepsDirectlyBelowAVisibleCompanionWindowElseTopmost) {
     }
 }
 
+// The halo: centred on the pointer, just under the trail, in the point colour
+// and never denser than 40 %; moved by frames, still at rest, and hidden
+// wherever the trail hides.
+TEST_F(OverlayTest, TheHaloFollowsThePointerUnderTheTrailAndHidesWithIt) {
+    overlay.trailOn = 1;
+    for (const bool fade : {false, true}) {
+        trail::TrailStyle style = overlay.style;
+        style.fade = fade;
+        style.halo = 1;
+        style.opacityPercent = 100;
+        overlay.SetStyle(style);
+        const auto centredOn = [&](int x, int y) {
+            RECT r{};
+            ::GetWindowRect(overlay.halo.window(), &r);
+            return ::IsWindowVisible(overlay.halo.window()) && std::abs((r.left + r.right) / 2 - x) <= 1 &&
+                   std::abs((r.top + r.bottom) / 2 - y) <= 1;
+        };
+        MoveTo(600, 500);
+        overlay.DrawFrame(600, 500);
+        EXPECT_TRUE(centredOn(600, 500)) << fade;
+        EXPECT_EQ(::GetWindow(overlay.halo.window(), GW_HWNDPREV), overlay.hwnd()) << "under the trail " << fade;
+        const int side = overlay.halo.side();
+        EXPECT_NEAR(side, 40 * 96 / 72, 3);
+        const std::uint32_t middle = overlay.halo.PixelAt(side / 2, side / 2);
+        const std::uint32_t rim = overlay.halo.PixelAt(3, side / 2);
+        EXPECT_TRUE((middle >> 24) > 40 && (middle >> 24) < (rim >> 24) && (rim >> 24) <= 102) << std::hex << rim;
+        EXPECT_EQ(overlay.halo.PixelAt(0, 0), 0u) << "round";
+        // Yellow, premultiplied: red and green as strong as the alpha, no blue.
+        EXPECT_EQ(rim & 0xFFFFFFu, ((rim >> 24) << 16) | ((rim >> 24) << 8));
+        overlay.DrawFrame(630, 520);
+        EXPECT_TRUE(centredOn(630, 520)) << fade;
+        for (int i = 0; i < trail::kHistoryLength + 2; ++i) overlay.UpdateTrail(640, 530);
+        EXPECT_TRUE(centredOn(640, 530) && !overlay.frames.running()) << "still, with no clock, at rest " << fade;
+        MoveTo(200, 150);
+        overlay.DrawFrame(200, 150);
+        EXPECT_FALSE(::IsWindowVisible(overlay.halo.window())) << "over the panel " << fade;
+        MoveTo(600, 500);
+        overlay.Suspend();
+        EXPECT_FALSE(::IsWindowVisible(overlay.halo.window())) << "a lock " << fade;
+        overlay.trailOn = 0;
+        overlay.UpdateTrail(600, 500);
+        EXPECT_EQ(overlay.halo.window(), nullptr) << "given back with the trail off " << fade;
+        overlay.trailOn = 1;
+    }
+}
+
 // A monitor unplugged: a trail that ran onto it starts afresh at the pointer
 // instead of being drawn toward where the monitor was; one that lies on the
 // monitors left goes on. (Wine sends no WM_DISPLAYCHANGE when its monitors

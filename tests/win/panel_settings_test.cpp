@@ -84,10 +84,10 @@ TEST_F(PanelSettingsTest, OkTakesTheValuesRegistersTheHotkeyAppliesAndSaves) {
     EXPECT_EQ(panel->settings.hotkeyKey, VK_F9);
     EXPECT_EQ(panel->settings.hotkeyModifiers, MOD_CONTROL | MOD_ALT);
     EXPECT_EQ(panel->overlay.style.lineColor, RGB(0, 0, 255));
-    EXPECT_EQ(
-        File(),
-        "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
-        "TRANSPARENT=55\r\nLINEKIND=0\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\nFADE=0\r\nCLICKS=0\r\n");
+    EXPECT_EQ(File(),
+              "[SYSTEM]\r\nDRAWMODE=2\r\nLINECOLOR=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
+              "TRANSPARENT=55\r\nLINEKIND=0\r\nQVHTOKEYFLAG=1\r\nQVHOTKEY=120\r\nQVMODIFIERS=3\r\nFADE=0\r\nCLICKS="
+              "0\r\nHALO=0\r\nSHAKE=0\r\n");
     PlainWindow other(L"other", RECT{0, 0, 10, 10});
     EXPECT_FALSE(::RegisterHotKey(other.hwnd(), 1, MOD_CONTROL | MOD_ALT, VK_F9)) << "the panel holds it now";
 

@@ -23,7 +23,7 @@ using testing_support::RunModal;
 
 namespace {
 
-TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
+TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithTenTabStops) {
     struct Expected {
         int id;
         const wchar_t* className;
@@ -31,20 +31,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
         bool tabStop;
     };
     const Expected controls[] = {
-        {-1, L"Button", false, false},        {1006, L"Button", true, false},  {1007, L"Button", false, false},
-        {1008, L"Button", false, false},      {1033, L"Button", false, true},  {-1, L"Button", false, false},
-        {1024, TRACKBAR_CLASSW, false, true}, {1032, L"Button", false, true},  {-1, L"Button", false, false},
-        {-1, L"Button", false, false},        {1009, L"Button", true, false},  {1010, L"Button", false, false},
-        {1011, L"Button", false, false},      {1012, L"Button", false, false}, {1013, L"Button", false, false},
-        {-1, L"Button", false, false},        {1014, L"Button", true, false},  {1015, L"Button", false, false},
-        {1016, L"Button", false, false},      {-1, L"Button", false, false},   {1026, L"Button", true, false},
-        {1027, L"Button", false, false},      {1031, L"Button", false, false}, {-1, L"Button", false, false},
-        {-1, L"Button", false, false},        {1017, L"Button", true, false},  {1018, L"Button", false, false},
-        {1019, L"Button", false, false},      {1020, L"Button", false, false}, {1021, L"Button", false, false},
-        {-1, L"Button", false, false},        {1022, L"Button", true, false},  {1023, L"Button", false, false},
-        {1025, L"Button", false, false},      {-1, L"Button", false, false},   {1030, L"Button", false, true},
-        {1028, HOTKEY_CLASSW, false, true},   {1029, L"Button", false, true},  {IDOK, L"Button", false, true},
-        {IDCANCEL, L"Button", false, true},
+        {-1, L"Button", false, false},   {1006, L"Button", true, false},       {1007, L"Button", false, false},
+        {1008, L"Button", false, false}, {1033, L"Button", false, true},       {1034, L"Button", false, true},
+        {-1, L"Button", false, false},   {1024, TRACKBAR_CLASSW, false, true}, {1032, L"Button", false, true},
+        {1035, L"Button", false, true},  {-1, L"Button", false, false},        {-1, L"Button", false, false},
+        {1009, L"Button", true, false},  {1010, L"Button", false, false},      {1011, L"Button", false, false},
+        {1012, L"Button", false, false}, {1013, L"Button", false, false},      {-1, L"Button", false, false},
+        {1014, L"Button", true, false},  {1015, L"Button", false, false},      {1016, L"Button", false, false},
+        {-1, L"Button", false, false},   {1026, L"Button", true, false},       {1027, L"Button", false, false},
+        {1031, L"Button", false, false}, {-1, L"Button", false, false},        {-1, L"Button", false, false},
+        {1017, L"Button", true, false},  {1018, L"Button", false, false},      {1019, L"Button", false, false},
+        {1020, L"Button", false, false}, {1021, L"Button", false, false},      {-1, L"Button", false, false},
+        {1022, L"Button", true, false},  {1023, L"Button", false, false},      {1025, L"Button", false, false},
+        {-1, L"Button", false, false},   {1030, L"Button", false, true},       {1028, HOTKEY_CLASSW, false, true},
+        {1029, L"Button", false, true},  {IDOK, L"Button", false, true},       {IDCANCEL, L"Button", false, true},
     };
     CPropatyDlg dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
@@ -62,20 +62,20 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
         EXPECT_EQ(items[i].style & (WS_CHILD | WS_VISIBLE), static_cast<DWORD>(WS_CHILD | WS_VISIBLE)) << i;
         EXPECT_EQ(items[i].exStyle, 0u) << i;
     }
-    EXPECT_EQ(items[6].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
-    EXPECT_EQ(items[36].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
-    EXPECT_EQ(items[38].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
-    EXPECT_EQ(items[39].text, testing_support::InLanguage(u"キャンセル", u"Cancel"));
-    EXPECT_EQ(items[5].text, testing_support::InLanguage(u"透明度(薄い⇔濃い)", u"Opacity (light - dark)"));
-    EXPECT_EQ(items[7].text, testing_support::InLanguage(u"フェード", u"Fade"));
-    EXPECT_EQ(items[7].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
-    EXPECT_EQ(items[34].text, testing_support::InLanguage(u"HotKey(On/Off)", u"Hotkey (On/Off)"));
-    EXPECT_EQ((items[33].x), testing_support::InLanguage(270, 318));
-    EXPECT_EQ((items[33].cx), 42);
+    EXPECT_EQ(items[7].style & 0xFFFF, static_cast<DWORD>(TBS_BOTH | TBS_NOTICKS));
+    EXPECT_EQ(items[38].style & WS_BORDER, static_cast<DWORD>(WS_BORDER));
+    EXPECT_EQ(items[40].style & 0xF, static_cast<DWORD>(BS_DEFPUSHBUTTON));
+    EXPECT_EQ(items[41].text, testing_support::InLanguage(u"キャンセル", u"Cancel"));
+    EXPECT_EQ(items[6].text, testing_support::InLanguage(u"透明度(薄い⇔濃い)", u"Opacity (light - dark)"));
+    EXPECT_EQ(items[8].text, testing_support::InLanguage(u"フェード", u"Fade"));
+    EXPECT_EQ(items[8].style & 0xF, static_cast<DWORD>(BS_AUTOCHECKBOX));
+    EXPECT_EQ(items[36].text, testing_support::InLanguage(u"HotKey(On/Off)", u"Hotkey (On/Off)"));
+    EXPECT_EQ((items[35].x), testing_support::InLanguage(270, 318));
+    EXPECT_EQ((items[35].cx), 42);
     // 曲線, 直線, 先細り on one row, spaced as the three choices of 描画対象.
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(items[20 + i].x, items[1 + i].x) << i;
-        EXPECT_EQ(items[20 + i].y, items[20].y) << i;
+        EXPECT_EQ(items[22 + i].x, items[1 + i].x) << i;
+        EXPECT_EQ(items[22 + i].y, items[22].y) << i;
     }
 
     std::vector<HWND> children;
@@ -97,11 +97,11 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
         ::MapWindowPoints(nullptr, dialog.hwnd(), reinterpret_cast<POINT*>(&r), 2);
         return r;
     };
-    RECT hotkey = testing_support::InLanguage(RECT{180, 162, 180 + 78, 162 + 14}, RECT{210, 162, 210 + 90, 162 + 14});
+    RECT hotkey = testing_support::InLanguage(RECT{180, 174, 180 + 78, 174 + 14}, RECT{210, 174, 210 + 90, 174 + 14});
     ::MapDialogRect(dialog.hwnd(), &hotkey);
     EXPECT_EQ(placed(IDC_HOTKEY).left, hotkey.left);
     EXPECT_EQ(placed(IDC_HOTKEY).bottom, hotkey.bottom);
-    RECT black = testing_support::InLanguage(RECT{288, 90, 288 + 24, 90 + 10}, RECT{345, 90, 345 + 30, 90 + 10});
+    RECT black = testing_support::InLanguage(RECT{288, 102, 288 + 24, 102 + 10}, RECT{345, 102, 345 + 30, 102 + 10});
     ::MapDialogRect(dialog.hwnd(), &black);
     EXPECT_EQ(placed(IDC_POINT_BLACK).left, black.left);
     EXPECT_EQ(placed(IDC_POINT_BLACK).top, black.top);
@@ -109,10 +109,10 @@ TEST(SettingsDialog, TemplateHoldsTheControlsInOrderWithEightTabStops) {
     testing_support::ExpectInsideGroupBox(dialog.hwnd(), testing_support::InLanguage(L"描画方法", L"Style"),
                                           {IDC_CURVE, IDC_STRAIGHT, IDC_TAPERED});
     testing_support::ExpectInsideGroupBox(dialog.hwnd(), testing_support::InLanguage(L"描画対象", L"Draw"),
-                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS});
+                                          {IDC_DRAW_BOTH, IDC_DRAW_POINTS, IDC_DRAW_LINES, IDC_CLICKS, IDC_HALO});
     testing_support::ExpectInsideGroupBox(dialog.hwnd(),
                                           testing_support::InLanguage(L"透明度(薄い⇔濃い)", L"Opacity (light - dark)"),
-                                          {IDC_OPACITY, IDC_FADE});
+                                          {IDC_OPACITY, IDC_FADE, IDC_SHAKE});
     dialog.DestroyWindow();
 }
 

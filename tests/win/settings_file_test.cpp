@@ -70,10 +70,10 @@ TEST(SettingsFile, SaveWritesTheTenKeysInOrderAndIsRepeatable) {
     s.lineKind = -1;
     settings::SaveSettings(s, path, 1);
     const std::string first = ReadBytes(path);
-    EXPECT_EQ(
-        first,
-        "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
-        "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n");
+    EXPECT_EQ(first,
+              "[SYSTEM]\r\nDRAWMODE=7\r\nLINECOLOR=0\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\n"
+              "TRANSPARENT=-10\r\nLINEKIND=-1\r\nQVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS="
+              "0\r\nHALO=0\r\nSHAKE=0\r\n");
     settings::SaveSettings(s, path, 1);
     EXPECT_EQ(ReadBytes(path), first);
 
@@ -96,7 +96,8 @@ TEST(SettingsFile, OtherSectionsAndKeysStayByteForByte) {
     EXPECT_EQ(ReadBytes(path),
               "; top\r\n[FIRST]\r\n  name = value  \r\n\r\n[SYSTEM]\r\nCUSTOM = keep me\r\nLINECOLOR=4\r\n"
               "DRAWMODE=2\r\nPOINTCOLOR=3\r\nLINEPOINT=1\r\nPOINTPOINT=1\r\nTRANSPARENT=70\r\nLINEKIND=0\r\n"
-              "QVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\n\r\n[LAST]\r\nx=\xff\xfe bytes");
+              "QVHTOKEYFLAG=0\r\nQVHOTKEY=52\r\nQVMODIFIERS=1\r\nFADE=0\r\nCLICKS=0\r\nHALO=0\r\nSHAKE=0\r\n\r\n[LAST]"
+              "\r\nx=\xff\xfe bytes");
     TrailSettings back;
     back.lineColorIndex = 0;
     settings::LoadSettings(back, path, 1);
