@@ -14,6 +14,7 @@
 
 #include "overlay/monitor_win.h"
 #include "overlay/ring_windows.h"
+#include "trail/shake.h"
 #include "trail/trail_renderer.h"
 #include "win/dwm.h"
 #include "win/frame_clock.h"
@@ -109,9 +110,15 @@ int wmain() {
             const double a = i * 0.25;
             return POINT{640 + static_cast<int>(300 * std::cos(a)), 500 + static_cast<int>(250 * std::sin(a))};
         };
+        // A sample taken while frames run is shown by the frame after it: a
+        // tick is both.
+        const auto sample = [&](int x, int y) {
+            overlay.UpdateTrail(x, y);
+            if (overlay.frames.running()) overlay.DrawFrame(x, y);
+        };
         const auto moving = [&](int i) {
             const POINT at = along(i);
-            overlay.UpdateTrail(at.x, at.y);
+            sample(at.x, at.y);
         };
         for (const Mode& mode : modes) {
             overlay.style.drawLines = mode.lines;
@@ -171,7 +178,7 @@ int wmain() {
             const auto sweeping = [&](int i) {
                 const int phase = i % 28;
                 const int step = phase < 14 ? phase : 28 - phase;
-                overlay.UpdateTrail(90 + step * 1100 / 14, 500 + (i % 3));
+                sample(90 + step * 1100 / 14, 500 + (i % 3));
             };
             const Mode fadingModes[] = {
                 {"fading curve", 1, 0, 0, 0},
@@ -267,7 +274,7 @@ int wmain() {
             const int screenWidth = ::GetSystemMetrics(SM_CXVIRTUALSCREEN);
             const int screenHeight = ::GetSystemMetrics(SM_CYVIRTUALSCREEN);
             for (int i = 0; i < trail::kHistoryLength; ++i)
-                overlay.UpdateTrail(i * (screenWidth - 1) / 14, i * (screenHeight - 1) / 14);
+                sample(i * (screenWidth - 1) / 14, i * (screenHeight - 1) / 14);
             const double flicked = committed();
             for (int i = 0; i < 40; ++i) overlay.UpdateTrail(screenWidth - 1, screenHeight - 1);
             win::PumpMessages();
@@ -297,8 +304,47 @@ int wmain() {
             std::printf(
                 "click ring: a frame while it grows %.1f us, while it fades %.1f us; four rings commit %+.0f KiB\n",
                 growing, fadingRing, committed() - beforeRings);
+            // Closing rings after a shake, on a monitor 1,024 px high: a frame
+            // (drawn and presented whole, centred on the pointer anew), and
+            // what is left once they have closed.
+            const double closing = MedianMicros(kTicks, [&](int i) {
+                ringTime = i % trail::kFindLifeMs;
+                if (ringTime == 0) rings.Find({500, 400}, RGB(255, 0, 0), HWND_TOPMOST);
+                rings.Frame();
+            });
+            // A find from its start to its end, after the first (which made what every find shares).
+            const auto find = [&] {
+                ringTime = 0;
+                rings.Find({500, 400}, RGB(255, 0, 0), HWND_TOPMOST);
+                for (ringTime = 0; rings.findWindow(); ringTime += 16) rings.Frame();
+                win::PumpMessages();
+            };
+            find();
+            const double beforeFind = committed();
+            find();
+            const double afterFind = committed() - beforeFind;
             rings.Close();
+
+            // The halo: a frame moves its window with the pixels it has; a
+            // change of colour draws it again. And what is left once it is switched off.
+            for (int i = 0; i < 30; ++i) moving(i);
             win::PumpMessages();
+            const double beforeHalo = committed();
+            trail::TrailStyle haloed = plain;
+            haloed.halo = 1;
+            overlay.SetStyle(haloed);
+            for (int i = 0; i < 30; ++i) moving(i);
+            const double haloFrame = MedianMicros(kTicks, [&](int i) { overlay.halo.Follow({600 + i % 2 * 9, 500}); });
+            const double haloDrawn = MedianMicros(200, [&](int i) {
+                overlay.halo.Show({600, 500}, i % 2 ? RGB(255, 255, 0) : RGB(0, 0, 255), 100, overlay.hwnd());
+            });
+            overlay.SetStyle(plain);
+            for (int i = 0; i < 40; ++i) overlay.UpdateTrail(700, 500);
+            win::PumpMessages();
+            std::printf(
+                "closing rings: a frame %.1f us, %+.0f KiB once closed; halo: a frame %.1f us, drawn anew %.1f "
+                "us, %+.0f KiB once switched off\n",
+                closing, afterFind, haloFrame, haloDrawn, committed() - beforeHalo);
         }
 
         // Where a moving tick's time goes.
@@ -362,7 +408,14 @@ int wmain() {
         for (int i = 0; i < 20; ++i) overlay.UpdateTrail(700, 700);  // the rest is drawn once
         win::PumpMessages();
         const double resting = MedianMicros(kTicks, [&](int) { overlay.UpdateTrail(700, 700); });
-        std::printf("resting tick %.2f us  = %.3f x clear\n", resting, resting / clear);
+        // The panel's shake recogniser takes every sample, the resting ones too.
+        trail::ShakeRecogniser shake;
+        const double shaking = MedianMicros(kTicks, [&](int) {
+            overlay.UpdateTrail(700, 700);
+            shake.Add({700, 700}, false, 96);
+        });
+        std::printf("resting tick %.2f us  = %.3f x clear; with the shake recogniser %.2f us\n", resting,
+                    resting / clear, shaking);
         // The commit charge (PrivateUsage on Windows is the same figure; Wine reports only this one).
         PROCESS_MEMORY_COUNTERS memory{};
         memory.cb = sizeof memory;

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "win/dpi.h"
-#include "win/gdi.h"
+#include "win/screen.h"
 
 class HaloWindow {
 public:
@@ -30,8 +30,8 @@ public:
     HWND window() const noexcept { return window_; }
     // Its place on the screen and its pixels (premultiplied, top-down rows of side()).
     POINT centre() const noexcept { return at_; }
-    int side() const noexcept { return side_; }
-    std::uint32_t PixelAt(int x, int y) const noexcept;
+    int side() const noexcept { return image_.side(); }
+    std::uint32_t PixelAt(int x, int y) const noexcept { return image_.PixelAt(x, y); }
 
     // The DPI of the monitor under a point; a test puts its own here.
     int (*monitorDpi)(POINT) noexcept = win::PointDpi;
@@ -40,9 +40,7 @@ private:
     bool Draw(POINT pointer, int dpi, COLORREF colour, int opacityPercent) noexcept;
 
     HWND window_ = nullptr;
-    win::Bitmap image_;
-    std::uint32_t* pixels_ = nullptr;
-    int side_ = 0;
+    win::PopupImage image_;
     int dpi_ = 0;
     COLORREF colour_ = 0;
     int opacity_ = -1;

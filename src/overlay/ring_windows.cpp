@@ -1,6 +1,7 @@
 #include "overlay/ring_windows.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "win/screen.h"
 
@@ -29,16 +30,9 @@ void RingWindows::Press(POINT at, trail::RingButton button, COLORREF line, COLOR
     // The DPI of the monitor under the press, not of the one the window's
     // corner lies on: near a monitor's border the two differ.
     const int dpi = monitorDpi(at);
-    if (dpi != ring.dpi || !ring.image) {
-        const int side = trail::RingImageSide(dpi);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        ring.image.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        ring.pixels = ring.image ? static_cast<std::uint32_t*>(bits) : nullptr;
-        ring.side = ring.image ? side : 0;
-        ring.dpi = dpi;
-    }
+    if (dpi != ring.dpi) ring.image.Reset();
+    if (!ring.image.Fit(trail::RingImageSide(dpi))) return;
+    ring.dpi = dpi;
     ring.centre = at;
     ring.button = button;
     ring.line = line;
@@ -55,15 +49,7 @@ void RingWindows::Find(POINT at, COLORREF line, HWND insertAfter) noexcept {
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_HIDEWINDOW);
     const int dpi = monitorDpi(at);
     const int startPx = std::max(monitorHeight(at) / 5, 32);
-    const int side = trail::FindImageSide(startPx, dpi);
-    if (side != find_.side || !find_.image) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        find_.image.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        find_.pixels = find_.image ? static_cast<std::uint32_t*>(bits) : nullptr;
-        find_.side = find_.image ? side : 0;
-    }
+    if (!find_.image.Fit(trail::FindImageSide(startPx, dpi))) return EndFind();
     find_.dpi = dpi;
     find_.startPx = startPx;
     find_.start = now();
@@ -75,21 +61,18 @@ void RingWindows::Find(POINT at, COLORREF line, HWND insertAfter) noexcept {
 }
 
 bool RingWindows::ShowFind(const trail::FindLook& look) noexcept {
-    if (!find_.pixels) return false;
-    const int side = find_.side;
-    std::fill_n(find_.pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
-    if (look.outer > 0) trail::DrawRing(find_.pixels, side, look.outer, look.width, Rgb(find_.line), look.alpha);
-    if (look.inner > 0) trail::DrawRing(find_.pixels, side, look.inner, look.width, Rgb(find_.line), look.alpha);
-    ::GdiFlush();
-    const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
-    if (!dc) return false;
-    const win::SelectScope selected(dc.get(), find_.image.get());
-    POINT origin{find_.centre.x - side / 2, find_.centre.y - side / 2};
-    SIZE size{side, side};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return ::UpdateLayeredWindow(find_.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) !=
-           FALSE;
+    // The image shrinks with the rings, by half at a time: a large popup
+    // costs more to present, most of all under Wine, which works out its
+    // shape from every pixel at every frame.
+    const int needed = static_cast<int>(std::ceil(2.0f * std::max(look.outer, look.inner) + look.width)) + 4;
+    if (2 * needed <= find_.image.side() && !find_.image.Fit(find_.image.side() / 2)) return false;
+    std::uint32_t* const pixels = find_.image.pixels();
+    if (!pixels) return false;
+    const int side = find_.image.side();
+    std::fill_n(pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
+    if (look.outer > 0) trail::DrawRing(pixels, side, look.outer, look.width, Rgb(find_.line), look.alpha);
+    if (look.inner > 0) trail::DrawRing(pixels, side, look.inner, look.width, Rgb(find_.line), look.alpha);
+    return find_.image.Present(find_.window, find_.centre);
 }
 
 void RingWindows::EndFind() noexcept {
@@ -113,37 +96,29 @@ void RingWindows::KeepClock(std::int64_t time) noexcept {
 }
 
 bool RingWindows::Show(Ring& ring, const trail::RingLook& look) noexcept {
-    if (!ring.pixels) return false;
+    std::uint32_t* const pixels = ring.image.pixels();
+    if (!pixels) return false;
     // The fade is drawn into the pixels at every frame, not given as the
     // window's constant alpha: Wine 8 applies no new constant alpha without
     // a source image, so there a ring would stop fading and vanish at once.
     // A frame costs about 1.5 ms under Wine, for half a second.
-    const int side = ring.side;
-    std::fill_n(ring.pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
+    const int side = ring.image.side();
+    std::fill_n(pixels, static_cast<size_t>(side) * static_cast<size_t>(side), 0u);
     switch (ring.button) {
     case trail::RingButton::Left:
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
+        trail::DrawRing(pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
         break;
     case trail::RingButton::Right:
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.point), look.alpha);
+        trail::DrawRing(pixels, side, look.radius, look.width, Rgb(ring.point), look.alpha);
         break;
     case trail::RingButton::Middle:
         // A double ring: the line colour outside, the point colour within.
-        trail::DrawRing(ring.pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
-        trail::DrawRing(ring.pixels, side, std::max(0.0f, look.radius - 1.5f * look.width), look.width, Rgb(ring.point),
+        trail::DrawRing(pixels, side, look.radius, look.width, Rgb(ring.line), look.alpha);
+        trail::DrawRing(pixels, side, std::max(0.0f, look.radius - 1.5f * look.width), look.width, Rgb(ring.point),
                         look.alpha);
         break;
     }
-    ::GdiFlush();
-    const win::MemoryDC dc(::CreateCompatibleDC(nullptr));
-    if (!dc) return false;
-    const win::SelectScope selected(dc.get(), ring.image.get());
-    POINT origin{ring.centre.x - side / 2, ring.centre.y - side / 2};
-    SIZE size{side, side};
-    POINT source{0, 0};
-    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    return ::UpdateLayeredWindow(ring.window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) !=
-           FALSE;
+    return ring.image.Present(ring.window, ring.centre);
 }
 
 void RingWindows::Frame() noexcept {
@@ -171,7 +146,6 @@ void RingWindows::Close() noexcept {
     for (Ring& ring : rings_) {
         if (ring.window && ::IsWindow(ring.window)) ::DestroyWindow(ring.window);
         ring.window = nullptr;
-        ring.image.reset();
-        ring.pixels = nullptr;
+        ring.image.Reset();
     }
 }

@@ -71,9 +71,7 @@ public:
 private:
     struct Ring {
         HWND window = nullptr;
-        win::Bitmap image;
-        std::uint32_t* pixels = nullptr;
-        int side = 0;
+        win::PopupImage image;
         int dpi = 96;
         POINT centre{};
         trail::RingButton button = trail::RingButton::Left;
@@ -82,9 +80,7 @@ private:
     };
     struct Finding {
         HWND window = nullptr;
-        win::Bitmap image;
-        std::uint32_t* pixels = nullptr;
-        int side = 0;
+        win::PopupImage image;
         int dpi = 96;
         int startPx = 0;
         std::int64_t start = 0;

@@ -47,25 +47,40 @@ void DrawRing(std::uint32_t* pixels, int side, float radius, float width, std::u
               std::uint8_t alpha) noexcept {
     const float centre = static_cast<float>(side) / 2.0f;
     const float half = width / 2.0f;
+    // Only the pixels within a pixel of the stroke: a row crosses it in two
+    // spans at the most (a closing ring's image is mostly empty).
+    const float outer = radius + half + 1.0f;
+    const float inner = std::max(0.0f, radius - half - 1.0f);
     for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) {
-            // Coverage by the distance of the pixel's centre from the stroke's middle.
-            const float dx = static_cast<float>(x) + 0.5f - centre;
-            const float dy = static_cast<float>(y) + 0.5f - centre;
-            const float off = std::fabs(std::sqrt(dx * dx + dy * dy) - radius);
-            const float coverage = std::clamp(half + 0.5f - off, 0.0f, 1.0f);
-            if (coverage <= 0) continue;
-            const float a = coverage * static_cast<float>(alpha) / 255.0f;
-            // Source over what is there, premultiplied.
-            std::uint32_t& pixel = pixels[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)];
-            std::uint32_t out = 0;
-            for (int shift = 0; shift < 32; shift += 8) {
-                const float below = static_cast<float>((pixel >> shift) & 0xFF);
-                const float source = shift == 24 ? 255.0f : static_cast<float>((rgb >> shift) & 0xFF);
-                const float value = source * a + below * (1.0f - a);
-                out |= static_cast<std::uint32_t>(std::lround(value)) << shift;
+        const float rowY = static_cast<float>(y) + 0.5f - centre;
+        if (std::fabs(rowY) > outer) continue;
+        const float outerX = std::sqrt(std::max(0.0f, outer * outer - rowY * rowY));
+        const float innerX = std::sqrt(std::max(0.0f, inner * inner - rowY * rowY));
+        const int leftEnd = static_cast<int>(std::ceil(centre - innerX));
+        const int rightStart = std::max(leftEnd + 1, static_cast<int>(std::floor(centre + innerX)));
+        const int spans[2][2] = {{static_cast<int>(std::floor(centre - outerX)), leftEnd},
+                                 {rightStart, static_cast<int>(std::ceil(centre + outerX))}};
+        for (const auto& span : spans) {
+            for (int x = std::max(0, span[0]); x <= std::min(side - 1, span[1]); ++x) {
+                // Coverage by the distance of the pixel's centre from the stroke's middle.
+                const float dx = static_cast<float>(x) + 0.5f - centre;
+                const float dy = static_cast<float>(y) + 0.5f - centre;
+                const float off = std::fabs(std::sqrt(dx * dx + dy * dy) - radius);
+                const float coverage = std::clamp(half + 0.5f - off, 0.0f, 1.0f);
+                if (coverage <= 0) continue;
+                const float a = coverage * static_cast<float>(alpha) / 255.0f;
+                // Source over what is there, premultiplied.
+                std::uint32_t& pixel =
+                    pixels[static_cast<size_t>(y) * static_cast<size_t>(side) + static_cast<size_t>(x)];
+                std::uint32_t out = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    const float below = static_cast<float>((pixel >> shift) & 0xFF);
+                    const float source = shift == 24 ? 255.0f : static_cast<float>((rgb >> shift) & 0xFF);
+                    const float value = source * a + below * (1.0f - a);
+                    out |= static_cast<std::uint32_t>(std::lround(value)) << shift;
+                }
+                pixel = out;
             }
-            pixel = out;
         }
     }
 }

@@ -39,4 +39,34 @@ HWND MakeClickThroughWindow(TimerTarget* target) noexcept {
     return window;
 }
 
+bool PopupImage::Fit(int side) noexcept {
+    if (pixels_ && side == side_) return true;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, side, -side, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    bitmap_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    pixels_ = bitmap_ ? static_cast<std::uint32_t*>(bits) : nullptr;
+    side_ = bitmap_ ? side : 0;
+    return pixels_ != nullptr;
+}
+
+void PopupImage::Reset() noexcept {
+    bitmap_.reset();
+    pixels_ = nullptr;
+    side_ = 0;
+}
+
+bool PopupImage::Present(HWND window, POINT centre) const noexcept {
+    if (!pixels_) return false;
+    ::GdiFlush();
+    const MemoryDC dc(::CreateCompatibleDC(nullptr));
+    if (!dc) return false;
+    const SelectScope selected(dc.get(), bitmap_.get());
+    POINT origin{centre.x - side_ / 2, centre.y - side_ / 2};
+    SIZE size{side_, side_};
+    POINT source{0, 0};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    return ::UpdateLayeredWindow(window, nullptr, &origin, &size, dc.get(), &source, 0, &blend, ULW_ALPHA) != FALSE;
+}
+
 }  // namespace win
