@@ -36,6 +36,19 @@ def crop(source, target, box):
     subprocess.run(["convert", source, "-crop", f"{w}x{h}+{x0}+{y0}", "+repage", target], check=True)
 
 
+def half_closed(screen, cx, cy):
+    """The 260 px square round the pointer as RGB bytes once the red rings in it
+    are about half their starting size across, else None."""
+    x, y = screen.pointer()
+    box = screen.strip(x - 130, y - 130, 260, 260)
+    red = [(i % 260, i // 260) for i in range(260 * 260)
+           if box[3 * i] > 240 and box[3 * i + 1] < 200 and box[3 * i + 2] < 200]
+    if len(red) < 30:
+        return None
+    radius = sorted(math.hypot(px - 130, py - 130) for px, py in red)[len(red) - 1]
+    return box if 40 <= radius <= 70 else None
+
+
 def main(exe, out):
     os.makedirs(out, exist_ok=True)
     subprocess.run(["xsetroot", "-solid", "#2f5f8f"], check=False)
@@ -107,6 +120,49 @@ def main(exe, out):
         d.Screenshot(name)
         # Where the last 700 ms of the figure eight lie.
         crop(name, os.path.join(out, "trail-fading-near-pointer.png"), (400, 330, 400, 330))
+    # The halo and a shake's closing rings, over Notepad (Wine reads the pointer
+    # from its own windows' motion), blended by xcompmgr as Windows does.
+    notepad = subprocess.Popen([d.WINE_RUN, "notepad.exe"], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        pad = d.await_state(lambda: next((w for w in d.top_windows()
+                                          if "Notepad" in w[0] or "メモ帳" in w[0]), None), "Notepad", 60)
+        cx, cy = pad[1] + pad[3] // 2, pad[2] + pad[4] // 2
+        ini = "[SYSTEM]\r\nDRAWMODE=2\r\nPOINTCOLOR=3\r\nTRANSPARENT=100\r\nFADE=1\r\nHALO=1\r\nSHAKE=1\r\n"
+        with d.Compositor(), d.Vireon(exe, ini=ini) as v:
+            on, _ = v.panel_buttons()
+            d.click(*on)
+            d.await_state(lambda: v.main_window()[4] < 40, "the main window to minimise", 5)
+            for i in range(30):
+                d.mouse_move(cx - 150 + 5 * i, cy + int(30 * math.sin(i / 5)))
+                time.sleep(0.02)
+            time.sleep(0.1)
+            name = os.path.join(out, "halo.png")
+            d.Screenshot(name)
+            crop(name, os.path.join(out, "halo-near-pointer.png"), (cx - 220, cy - 80, 300, 160))
+        # The rings half closed: the shake with the trail off, the frame kept
+        # when their radius is about half their start's.
+        with d.Compositor(), d.Vireon(exe, ini="[SYSTEM]\r\nSHAKE=1\r\n") as v:
+            v.panel_buttons()
+            screen = d.x11.Display()
+            try:
+                for _ in range(3):
+                    began = time.perf_counter()
+                    for i in range(100):  # four swings a second, 125 positions a second, for 0.8 s
+                        time.sleep(max(0.0, began + i / 125 - time.perf_counter()))
+                        screen.move(cx + int(80 * math.sin(2 * math.pi * 4 * i / 125)), cy)
+                    shot = d.wait_for(lambda: half_closed(screen, cx, cy), 2, 0)
+                    if shot:
+                        break
+                    time.sleep(1.6)
+            finally:
+                screen.close()
+            if shot:
+                subprocess.run(["convert", "-size", "260x260", "-depth", "8", "rgb:-", "+repage",
+                                os.path.join(out, "find-rings.png")], input=shot, check=True)
+    finally:
+        notepad.kill()
+        notepad.wait(10)
     print("demo screenshots in", out)
     for name in sorted(os.listdir(out)):
         print("  ", name)

@@ -61,11 +61,11 @@ void RingWindows::Find(POINT at, COLORREF line, HWND insertAfter) noexcept {
 }
 
 bool RingWindows::ShowFind(const trail::FindLook& look) noexcept {
-    // The image shrinks with the rings, by half at a time: a large popup
-    // costs more to present, most of all under Wine, which works out its
-    // shape from every pixel at every frame.
+    // The image shrinks with the rings, by a quarter or more at a time: a
+    // large popup costs more to present, most of all under Wine, which works
+    // out its shape from every pixel at every frame.
     const int needed = static_cast<int>(std::ceil(2.0f * std::max(look.outer, look.inner) + look.width)) + 4;
-    if (2 * needed <= find_.image.side() && !find_.image.Fit(find_.image.side() / 2)) return false;
+    if (4 * needed <= 3 * find_.image.side() && !find_.image.Fit(needed)) return false;
     std::uint32_t* const pixels = find_.image.pixels();
     if (!pixels) return false;
     const int side = find_.image.side();

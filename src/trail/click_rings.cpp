@@ -116,15 +116,12 @@ FindLook FindRingsAt(int ageMs, int startPx, int dpi) noexcept {
     if (ageMs < 0 || ageMs >= kFindLifeMs) return look;
     look.alive = true;
     look.width = std::max(2.0f, PointsToPixels(3.0f, dpi));
-    // Each closes fast at first and slows as it reaches the pointer; the
-    // second starts a fifth of the life behind the first.
-    const auto radius = [&](float t) {
-        const float left = 1.0f - std::clamp(t, 0.0f, 1.0f);
-        return (static_cast<float>(startPx) - look.width) / 2.0f * left * left;
-    };
+    // They close fast at first and slow as they reach the pointer, the
+    // second at a little over half the first's size.
     const float t = static_cast<float>(ageMs) / kFindLifeMs;
-    look.outer = radius(t * 1.25f);
-    look.inner = radius(t * 1.25f - 0.25f) * 0.6f;
+    const float left = 1.0f - t;
+    look.outer = (static_cast<float>(startPx) - look.width) / 2.0f * left * left;
+    look.inner = look.outer * 0.55f;
     look.alpha = static_cast<std::uint8_t>(std::lround(255.0f * std::min(1.0f, 4.0f * (1.0f - t))));
     return look;
 }

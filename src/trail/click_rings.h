@@ -56,8 +56,8 @@ int HaloImageSide(int dpi) noexcept;
 // smooth-edged.
 void DrawHalo(std::uint32_t* pixels, int side, std::uint32_t rgb, int opacityPercent) noexcept;
 
-// The rings that close on the pointer after a shake: two, the second a step
-// behind the first, from `startPx` across to nothing within kFindLifeMs.
+// The rings that close on the pointer after a shake: two, one within the
+// other, the outer from `startPx` across to nothing within kFindLifeMs.
 inline constexpr int kFindLifeMs = 600;
 struct FindLook {
     float outer = 0;  // radii in pixels, to the middle of each stroke; 0: not shown

@@ -68,4 +68,21 @@ TEST(ClickRings, APressTakesAWindowWhoseRingEndedElseTheOldest) {
     EXPECT_FALSE(pool.AnyAlive(200 + 2 * trail::kRingLifeMs));
 }
 
+TEST(ClickRings, AfterAShakeTwoRingsCloseFromTheirStartToThePointerAndFade) {
+    trail::FindLook last = trail::FindRingsAt(0, 200, 96);
+    EXPECT_TRUE(last.alive && last.alpha == 255);
+    EXPECT_NEAR(2 * last.outer + last.width, 200.0, 0.5);
+    for (int age = 16; age < trail::kFindLifeMs; age += 16) {
+        const trail::FindLook look = trail::FindRingsAt(age, 200, 96);
+        ASSERT_TRUE(look.alive) << age;
+        EXPECT_TRUE(look.outer < last.outer && look.inner < look.outer && look.alpha <= last.alpha) << age;
+        last = look;
+    }
+    EXPECT_LT(last.outer, last.width) << "at the pointer by the end";
+    EXPECT_LT(last.alpha, 64);
+    EXPECT_FALSE(trail::FindRingsAt(trail::kFindLifeMs, 200, 96).alive || trail::FindRingsAt(-1, 200, 96).alive);
+    EXPECT_GE(trail::FindImageSide(200, 144),
+              2 * trail::FindRingsAt(0, 200, 144).outer + trail::FindRingsAt(0, 200, 144).width);
+}
+
 }  // namespace
