@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
+#include <initializer_list>
 #include <iterator>
 #include <utility>
 

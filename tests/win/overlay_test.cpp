@@ -6,6 +6,7 @@
 #include "test_support.h"
 #include "win/dpi.h"
 
+#include <cstdlib>
 #include <cstring>
 
 using testing_support::PlainWindow;
