@@ -14,19 +14,16 @@ void CPropatyDlg::DoDataExchange(win::DataExchange& dx) {
     dx.Radio(IDC_LINE_2PT, settings.lineWidthIndex);
     dx.Radio(IDC_POINT_2PT, settings.pointWidthIndex);
     dx.Slider(IDC_OPACITY, settings.opacityPercent);
-    // A hand-edited FADE=5 is on as well, and is shown so.
-    BOOL fade = settings.fade != 0;
-    dx.Check(IDC_FADE, fade);
-    settings.fade = fade;
-    BOOL clicks = settings.clicks != 0;
-    dx.Check(IDC_CLICKS, clicks);
-    settings.clicks = clicks;
-    BOOL halo = settings.halo != 0;
-    dx.Check(IDC_HALO, halo);
-    settings.halo = halo;
-    BOOL shake = settings.shake != 0;
-    dx.Check(IDC_SHAKE, shake);
-    settings.shake = shake;
+    // The check boxes of keys where any value but 0 is on: a hand-edited FADE=5 is shown checked.
+    const auto flag = [&](int id, std::int32_t& value) {
+        BOOL on = value != 0;
+        dx.Check(id, on);
+        value = on;
+    };
+    flag(IDC_FADE, settings.fade);
+    flag(IDC_CLICKS, settings.clicks);
+    flag(IDC_HALO, settings.halo);
+    flag(IDC_SHAKE, settings.shake);
     dx.Radio(IDC_CURVE, settings.lineKind);
     BOOL enabled = settings.hotkeyEnabled;
     dx.Check(IDC_HOTKEY_ENABLED, enabled);

@@ -16,8 +16,8 @@ int Finds(const std::function<trail::Point(double)>& at, double seconds, double 
           double* firstAt = nullptr) {
     trail::ShakeRecogniser shake;
     int finds = 0;
-    for (double t = 0; t < seconds; t += 0.05) {
-        if (shake.Add(at(t + offset), held, dpi) && finds++ == 0 && firstAt) *firstAt = t;
+    for (int i = 0; i * 0.05 < seconds; ++i) {
+        if (shake.Add(at(i * 0.05 + offset), held, dpi) && finds++ == 0 && firstAt) *firstAt = i * 0.05;
     }
     return finds;
 }
