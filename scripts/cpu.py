@@ -54,18 +54,10 @@ def measure(groups, action):
 
 
 def moving():
-    pointer = d.x11.Display()
-    began = time.perf_counter()
-    i = 0
-    try:
-        while time.perf_counter() < began + SECONDS:
-            due = began + i / 125
-            time.sleep(max(0.0, due - time.perf_counter()))
-            a = (due - began) * 1000 / RADIUS  # 1,000 px a second round the circle
-            pointer.move(int(CENTRE[0] + RADIUS * math.cos(a)), int(CENTRE[1] + RADIUS * math.sin(a)))
-            i += 1
-    finally:
-        pointer.close()
+    def at(t):
+        a = t * 1000 / RADIUS  # 1,000 px a second round the circle
+        return int(CENTRE[0] + RADIUS * math.cos(a)), int(CENTRE[1] + RADIUS * math.sin(a))
+    d.follow(at, SECONDS)
 
 
 def resting():

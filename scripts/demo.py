@@ -147,10 +147,7 @@ def main(exe, out):
             screen = d.x11.Display()
             try:
                 for _ in range(3):
-                    began = time.perf_counter()
-                    for i in range(100):  # four swings a second, 125 positions a second, for 0.8 s
-                        time.sleep(max(0.0, began + i / 125 - time.perf_counter()))
-                        screen.move(cx + int(80 * math.sin(2 * math.pi * 4 * i / 125)), cy)
+                    d.follow(lambda t: (cx + int(80 * math.sin(2 * math.pi * 4 * t)), cy), 0.8)  # four swings a second
                     shot = d.wait_for(lambda: half_closed(screen, cx, cy), 2, 0)
                     if shot:
                         break

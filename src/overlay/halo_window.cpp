@@ -1,6 +1,7 @@
 #include "overlay/halo_window.h"
 
 #include "trail/click_rings.h"
+#include "trail/trail_geometry.h"
 #include "win/screen.h"
 
 void HaloWindow::Show(POINT pointer, COLORREF colour, int opacityPercent, HWND above) noexcept {
@@ -21,9 +22,7 @@ void HaloWindow::Show(POINT pointer, COLORREF colour, int opacityPercent, HWND a
 
 bool HaloWindow::Draw(POINT pointer, int dpi, COLORREF colour, int opacityPercent) noexcept {
     if (!image_.Fit(trail::HaloImageSide(dpi))) return false;
-    const std::uint32_t rgb = (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
-                              (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
-    trail::DrawHalo(image_.pixels(), image_.side(), rgb, opacityPercent);
+    trail::DrawHalo(image_.pixels(), image_.side(), trail::ArgbFromColorref(colour) & 0xFFFFFFu, opacityPercent);
     if (!image_.Present(window_, pointer)) return false;
     dpi_ = dpi;
     colour_ = colour;

@@ -28,8 +28,7 @@ public:
 
     bool shown() const noexcept { return shown_; }
     HWND window() const noexcept { return window_; }
-    // Its place on the screen and its pixels (premultiplied, top-down rows of side()).
-    POINT centre() const noexcept { return at_; }
+    // Its pixels (premultiplied, top-down rows of side()).
     int side() const noexcept { return image_.side(); }
     std::uint32_t PixelAt(int x, int y) const noexcept { return image_.PixelAt(x, y); }
 

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "trail/trail_geometry.h"
 #include "win/screen.h"
 
 namespace {
 
-std::uint32_t Rgb(COLORREF colour) noexcept {
-    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
-           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
-}
+// 0x00RRGGBB, as the ring's pixels take it.
+std::uint32_t Rgb(COLORREF colour) noexcept { return trail::ArgbFromColorref(colour) & 0xFFFFFFu; }
 
 }  // namespace
 

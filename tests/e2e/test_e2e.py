@@ -476,18 +476,8 @@ class EndToEnd(unittest.TestCase):
             return (mx, my), sorted(math.hypot(px - mx, py - my) for px, py in red)[len(red) // 2]
 
         def move(path, seconds):
-            """The pointer along path(t) at 125 positions a second, as a mouse reports, in a thread."""
-            def run():
-                pointer = d.x11.Display()
-                began = time.perf_counter()
-                try:
-                    for i in range(int(seconds * 125)):
-                        due = began + i / 125
-                        time.sleep(max(0.0, due - time.perf_counter()))
-                        pointer.move(*path(due - began))
-                finally:
-                    pointer.close()
-            thread = threading.Thread(target=run)
+            """The pointer along path(t) in a thread (see d.follow)."""
+            thread = threading.Thread(target=d.follow, args=(path, seconds))
             thread.start()
             return thread
 
@@ -496,6 +486,8 @@ class EndToEnd(unittest.TestCase):
                                               if "Notepad" in w[0] or "メモ帳" in w[0]), None), "Notepad", 60)
             cx, cy = pad[1] + pad[3] // 2, pad[2] + pad[4] // 2
             self.assertTrue(pad[3] > 400 and pad[4] > 300, "Notepad too small for the test: %r" % (pad,))
+            # The tint is judged over Notepad's white: wait for Notepad to have painted it.
+            d.await_state(lambda: set(screen.strip(cx - 130, cy - 130, 260, 260)) == {255}, "Notepad's white", 20)
             ini = "[SYSTEM]\r\nDRAWMODE=2\r\nPOINTCOLOR=2\r\nTRANSPARENT=100\r\nHALO=1\r\n"
             with d.Vireon(EXE, ini=ini) as v:
                 on, _ = v.panel_buttons()
@@ -508,31 +500,9 @@ class EndToEnd(unittest.TestCase):
             d.await_state(lambda: not halo(cx, cy), "the halo to go with the program", 5, 0)
 
             ini = "[SYSTEM]\r\nLINECOLOR=0\r\nSHAKE=1\r\n"
+            # A fresh Vireon for each: no pause after an earlier find could hide what a path starts.
             with d.Vireon(EXE, ini=ini) as v:
                 v.panel_buttons()
-                # A loaded machine may miss samples of a shake: shaken again, after the pause between finds.
-                for _ in range(3):
-                    shaking = move(lambda t: (cx + int(80 * math.sin(2 * math.pi * 4 * t)), cy), 1.0)
-                    seen = []
-                    deadline = time.time() + 3
-                    while time.time() < deadline and not (seen and seen[-1] is None and len(seen) > 3):
-                        got = rings(cx, cy)
-                        if got or seen:
-                            seen.append(got and (got, screen.pointer(), shaking.is_alive()))
-                    shaking.join()
-                    radii = [r for (_, r), _, _ in filter(None, seen)]
-                    # Centred on the pointer as it is now: read where it rests after the shake.
-                    resting = [(c, p) for (c, _), p, moving in filter(None, seen) if not moving]
-                    if len(radii) >= 3 and radii[0] - min(radii) >= 20 and len(resting) >= 3:
-                        break
-                    time.sleep(1.6)
-                self.assertTrue(len(radii) >= 3 and radii[0] - min(radii) >= 20,
-                                "rings closing after a shake: radii seen %r" % radii)
-                # Within a frame or two of the pointer coming to rest, they are centred on it.
-                self.assertTrue([c for c, p in resting if math.hypot(c[0] - p[0], c[1] - p[1]) <= 2],
-                                "rings off the resting pointer: %r" % resting)
-                d.await_state(lambda: not rings(cx, cy), "the rings to end", 5, 0)
-                time.sleep(1.6)  # past the pause after a find, so that only the path decides
                 circling = move(lambda t: (cx + int(50 * math.cos(2 * math.pi * 4 * t)),
                                            cy + int(50 * math.sin(2 * math.pi * 4 * t))), 1.5)
                 shots = []
@@ -541,6 +511,29 @@ class EndToEnd(unittest.TestCase):
                 circling.join()
                 shots += [rings(cx, cy) for _ in range(20)]
                 self.assertEqual([s for s in shots if s], [], "rings after a circle at a shake's speed")
+            # A loaded machine may miss samples of a shake: shaken again.
+            for _ in range(3):
+                with d.Vireon(EXE, ini=ini) as v:
+                    v.panel_buttons()
+                    shaking = move(lambda t: (cx + int(80 * math.sin(2 * math.pi * 4 * t)), cy), 1.0)
+                    seen = []
+                    deadline = time.time() + 3
+                    while time.time() < deadline and not (seen and seen[-1] is None and len(seen) > 3):
+                        got = rings(cx, cy)
+                        if got or seen:
+                            seen.append(got and (got, screen.pointer(), shaking.is_alive()))
+                    shaking.join()
+                    d.await_state(lambda: not rings(cx, cy), "the rings to end", 5, 0)
+                radii = [r for (_, r), _, _ in filter(None, seen)]
+                # Centred on the pointer as it is now: read where it rests after the shake.
+                resting = [(c, p) for (c, _), p, moving in filter(None, seen) if not moving]
+                if len(radii) >= 3 and radii[0] - min(radii) >= 20 and len(resting) >= 3:
+                    break
+            self.assertTrue(len(radii) >= 3 and radii[0] - min(radii) >= 20,
+                            "rings closing after a shake: radii seen %r" % radii)
+            # Within a frame or two of the pointer coming to rest, they are centred on it.
+            self.assertTrue([c for c, p in resting if math.hypot(c[0] - p[0], c[1] - p[1]) <= 2],
+                            "rings off the resting pointer: %r" % resting)
         finally:
             screen.close()
             notepad.kill()

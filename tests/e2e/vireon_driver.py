@@ -355,6 +355,20 @@ class Circling:
         self._thread.join(10)
 
 
+def follow(path, seconds):
+    """Moves the pointer along path(t), t in seconds, 125 positions a second
+    (as a mouse reports), through XTest, for `seconds`."""
+    pointer = x11.Display()
+    began = time.perf_counter()
+    try:
+        for i in range(int(seconds * 125)):
+            due = began + i / 125
+            time.sleep(max(0.0, due - time.perf_counter()))
+            pointer.move(*path(due - began))
+    finally:
+        pointer.close()
+
+
 def circle(cx, cy, r, steps=24):
     import math
     return [(int(cx + r * math.cos(2 * math.pi * i / steps)), int(cy + r * math.sin(2 * math.pi * i / steps)))
